@@ -1,0 +1,382 @@
+#include "Platform/UserDefaults.h"
+
+#include "Platform/NotificationCenter.h"
+#include "Platform/PropertyListSerialization.h"
+#include "Platform/UserDirectories.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <limits>
+#include <map>
+
+namespace orlix {
+
+const std::string UserDefaults::didChangeNotification = "UserDefaultsDidChangeNotification";
+const std::string UserDefaults::standardDomain = "co.corvendal.Orlix";
+
+namespace {
+
+// A preferences file beyond this size is not one this program wrote; it is treated as damaged.
+constexpr std::uintmax_t maximumFileSize = 64 * 1024 * 1024;
+constexpr int maximumCorruptCopies = 100;
+
+std::filesystem::path defaultFilePath(const std::string& domain) {
+    return UserDirectories::configDirectory() / "orlix" / (domain + ".plist");
+}
+
+bool isSafeSuiteName(const std::string& name) {
+    return !name.empty() && name.front() != '.' && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+// Closes a descriptor on every path out of a function.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int descriptor)
+        : descriptor_(descriptor) {}
+    ~FileDescriptor() {
+        if (descriptor_ >= 0) {
+            ::close(descriptor_);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return descriptor_; }
+    bool close() {
+        const int descriptor = descriptor_;
+        descriptor_ = -1;
+        return ::close(descriptor) == 0;
+    }
+
+private:
+    int descriptor_;
+};
+
+std::optional<std::string> readFile(const std::filesystem::path& path) {
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) {
+        return std::nullopt;
+    }
+    std::string contents;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0) {
+            return std::nullopt;
+        }
+        if (count == 0 || contents.size() > maximumFileSize) {
+            return contents;
+        }
+        contents.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+bool writeAll(int descriptor, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t count = ::write(descriptor, data.data(), data.size());
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(count));
+    }
+    return true;
+}
+
+// Creates the folder and any missing parents, private to the user as the XDG rules ask.
+bool ensureFolder(const std::filesystem::path& folder) {
+    if (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) {
+        return true;
+    }
+    if (errno != ENOENT || folder.parent_path() == folder) {
+        return false;
+    }
+    return ensureFolder(folder.parent_path()) &&
+           (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST);
+}
+
+void syncFolder(const std::filesystem::path& folder) {
+    const FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // The rename has happened; a failed sync only leaves its durability to the system.
+    if (directory.get() >= 0) {
+        ::fsync(directory.get());
+    }
+}
+
+// A symbolic link (as dotfile managers make) is kept: the file it points to is replaced.
+std::filesystem::path writeTarget(const std::filesystem::path& path) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error)) {
+        return path;
+    }
+    auto resolved = std::filesystem::weakly_canonical(path, error);
+    return error ? path : resolved;
+}
+
+std::string timestampText() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm parts{};
+    gmtime_r(&now, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
+    return text;
+}
+
+std::int64_t integerFromReal(double real) {
+    constexpr auto limit = static_cast<double>(std::numeric_limits<std::int64_t>::max());
+    if (std::isnan(real)) {
+        return 0;
+    }
+    if (real >= limit) {
+        return std::numeric_limits<std::int64_t>::max();
+    }
+    if (real <= -limit) {
+        return std::numeric_limits<std::int64_t>::min();
+    }
+    return static_cast<std::int64_t>(real);
+}
+
+template <typename T>
+std::optional<T> valueOfKind(const std::optional<PropertyList>& value,
+                             const T* (PropertyList::*kind)() const) {
+    if (const T* typed = value ? ((*value).*kind)() : nullptr) {
+        return *typed;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::shared_ptr<UserDefaults> UserDefaults::standardUserDefaults() {
+    return sharedStore(standardDomain);
+}
+
+std::shared_ptr<UserDefaults> UserDefaults::suite(const std::string& suiteName) {
+    return isSafeSuiteName(suiteName) ? sharedStore(suiteName) : nullptr;
+}
+
+std::shared_ptr<UserDefaults> UserDefaults::sharedStore(const std::string& domain) {
+    // One store per file, so everything in the process shares one set of values; the path is
+    // worked out afresh so that a changed configuration folder gets a store of its own.
+    static std::mutex mutex;
+    static std::map<std::filesystem::path, std::shared_ptr<UserDefaults>> stores;
+    auto path = defaultFilePath(domain);
+    const std::lock_guard lock(mutex);
+    auto& store = stores[path];
+    if (!store) {
+        store.reset(new UserDefaults(domain, std::move(path)));
+    }
+    return store;
+}
+
+UserDefaults::UserDefaults(std::string domain)
+    : UserDefaults(domain, defaultFilePath(domain)) {}
+
+UserDefaults::UserDefaults(std::string domain, std::filesystem::path filePath)
+    : domain_(std::move(domain))
+    , filePath_(std::move(filePath)) {}
+
+std::filesystem::path UserDefaults::filePath() const {
+    return filePath_;
+}
+
+std::optional<PropertyList> UserDefaults::objectForKey(const std::string& key) const {
+    const std::lock_guard lock(mutex_);
+    reloadIfChanged();
+    const auto found = values_.find(key);
+    if (found == values_.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+std::int64_t UserDefaults::integerForKey(const std::string& key) const {
+    const auto value = objectForKey(key);
+    if (!value) {
+        return 0;
+    }
+    if (const auto* integer = value->integerValue()) {
+        return *integer;
+    }
+    if (const auto* real = value->realValue()) {
+        return integerFromReal(*real);
+    }
+    if (const auto* boolean = value->boolValue()) {
+        return *boolean ? 1 : 0;
+    }
+    return 0;
+}
+
+bool UserDefaults::boolForKey(const std::string& key) const {
+    const auto value = objectForKey(key);
+    if (!value) {
+        return false;
+    }
+    if (const auto* boolean = value->boolValue()) {
+        return *boolean;
+    }
+    if (const auto* integer = value->integerValue()) {
+        return *integer != 0;
+    }
+    if (const auto* real = value->realValue()) {
+        return *real != 0.0;
+    }
+    return false;
+}
+
+std::optional<std::string> UserDefaults::stringForKey(const std::string& key) const {
+    return valueOfKind(objectForKey(key), &PropertyList::stringValue);
+}
+
+std::optional<PropertyList::Dictionary>
+UserDefaults::dictionaryForKey(const std::string& key) const {
+    return valueOfKind(objectForKey(key), &PropertyList::dictionaryValue);
+}
+
+std::optional<PropertyList::Array> UserDefaults::arrayForKey(const std::string& key) const {
+    return valueOfKind(objectForKey(key), &PropertyList::arrayValue);
+}
+
+void UserDefaults::setObject(const PropertyList& value, const std::string& key) {
+    {
+        const std::lock_guard lock(mutex_);
+        reloadIfChanged();
+        const auto found = values_.find(key);
+        const bool changed = found == values_.end() || !(found->second == value);
+        values_.insert_or_assign(key, value);
+        if (changed || unsaved_) {
+            save();
+        }
+    }
+    postDidChange();
+}
+
+void UserDefaults::removeObject(const std::string& key) {
+    {
+        const std::lock_guard lock(mutex_);
+        reloadIfChanged();
+        if (values_.erase(key) > 0 || unsaved_) {
+            save();
+        }
+    }
+    postDidChange();
+}
+
+std::optional<UserDefaults::FileStamp> UserDefaults::stampOf(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return FileStamp{static_cast<std::uint64_t>(status.st_dev),
+                     static_cast<std::uint64_t>(status.st_ino),
+                     static_cast<std::uint64_t>(status.st_size),
+                     static_cast<std::int64_t>(status.st_mtim.tv_sec),
+                     static_cast<std::int64_t>(status.st_mtim.tv_nsec)};
+}
+
+void UserDefaults::reloadIfChanged() const {
+    const auto stamp = stampOf(filePath_);
+    // Still no file after a failed first write counts as unchanged: the values stay.
+    if (loaded_ && stamp == loadedStamp_) {
+        return;
+    }
+    load(stamp);
+}
+
+void UserDefaults::load(const std::optional<FileStamp>& stamp) const {
+    loaded_ = true;
+    loadedStamp_ = stamp;
+    corrupt_ = false;
+    values_.clear();
+    if (!stamp) {
+        return;
+    }
+    // An unreadable file is not known to be damaged; it reads as empty and is left alone.
+    const auto contents = readFile(filePath_);
+    if (!contents) {
+        return;
+    }
+    auto root = contents->size() <= maximumFileSize ? PropertyListSerialization::fromXml(*contents)
+                                                    : std::nullopt;
+    if (root && root->isDictionary()) {
+        values_ = *root->dictionaryValue();
+    } else {
+        corrupt_ = true;
+    }
+}
+
+void UserDefaults::save() {
+    try {
+        unsaved_ = !persist();
+    } catch (const std::exception&) {
+        unsaved_ = true;
+    }
+}
+
+// Replaces the file as a whole: the new contents go to a private temporary file in the same
+// folder, reach the disk, and only then take the file's name, so a reader or a crash sees the
+// old file or the new one, never a mixture. Any failure leaves the old file as it was.
+bool UserDefaults::persist() {
+    const auto target = writeTarget(filePath_);
+    if (corrupt_ && !moveCorruptFileAside(target)) {
+        return false;
+    }
+    corrupt_ = false;
+    const auto folder = target.parent_path();
+    if (!ensureFolder(folder)) {
+        return false;
+    }
+    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (file.get() < 0) {
+        return false;
+    }
+    const std::string xml = PropertyListSerialization::toXml(PropertyList(values_));
+    // The rename keeps the inode, size and modification time, so this is the new file's stamp.
+    std::optional<FileStamp> stamp;
+    const bool written = writeAll(file.get(), xml) && ::fsync(file.get()) == 0 && file.close() &&
+                         (stamp = stampOf(temporary)) &&
+                         ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!written) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    syncFolder(folder);
+    loadedStamp_ = stamp;
+    return true;
+}
+
+// The damaged file is kept for the user under a name no other file has; it is never replaced.
+bool UserDefaults::moveCorruptFileAside(const std::filesystem::path& target) const {
+    const std::string base = target.string() + ".corrupt-" + timestampText();
+    for (int attempt = 0; attempt < maximumCorruptCopies; ++attempt) {
+        const std::string name = attempt == 0 ? base : base + "-" + std::to_string(attempt);
+        if (::renameat2(AT_FDCWD, target.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0 ||
+            errno == ENOENT) {
+            return true;
+        }
+        if (errno != EEXIST) {
+            return false;
+        }
+    }
+    return false;
+}
+
+void UserDefaults::postDidChange() {
+    NotificationCenter::defaultCenter().post(didChangeNotification, this);
+}
+
+} // namespace orlix

@@ -1,0 +1,131 @@
+#include "Platform/DispatchWorkItem.h"
+#include "Platform/MainQueue.h"
+#include "Platform/RunLoop.h"
+
+#include "ScopedManualClock.h"
+#include "WatchedValue.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace orlix {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using testing::kBriefWait;
+using testing::kGenerousTimeout;
+using testing::ScopedManualClock;
+
+class MainQueueTests : public ::testing::Test {
+protected:
+    MainQueueTests() { MainQueue::setExecutor(loop_); }
+    ~MainQueueTests() override { MainQueue::setExecutor(nullptr); }
+
+    RunLoop& loop() { return *loop_; }
+
+private:
+    std::shared_ptr<RunLoop> loop_ = std::make_shared<RunLoop>();
+};
+
+TEST_F(MainQueueTests, TheMainThreadIsTheThreadThatMadeTheRunLoop) {
+    EXPECT_EQ(MainQueue::executor().get(), &loop());
+    EXPECT_TRUE(loop().isCurrentThread());
+    EXPECT_TRUE(MainQueue::isMainThread());
+    bool elsewhere = true;
+    std::thread([&] { elsewhere = loop().isCurrentThread() || MainQueue::isMainThread(); }).join();
+    EXPECT_FALSE(elsewhere);
+
+    MainQueue::setExecutor(nullptr);
+    EXPECT_FALSE(MainQueue::isMainThread());
+}
+
+TEST_F(MainQueueTests, PostsRunInOrderOnlyWhenTheLoopRunsIncludingThosePostedMeanwhile) {
+    std::vector<int> order;
+    MainQueue::async([&] { order.push_back(1); });
+    MainQueue::async([&] {
+        order.push_back(2);
+        MainQueue::async([&] { order.push_back(4); });
+    });
+    MainQueue::async([&] { order.push_back(3); });
+    EXPECT_THAT(order, IsEmpty());
+    loop().runUntilIdle();
+    EXPECT_THAT(order, ElementsAre(1, 2, 3, 4));
+}
+
+TEST_F(MainQueueTests, RunUntilIsWokenByPostsFromOtherThreads) {
+    constexpr int kThreads = 4;
+    constexpr int kPostsEach = 500;
+    int count = 0;
+    std::vector<std::thread> threads;
+    for (int thread = 0; thread < kThreads; ++thread) {
+        threads.emplace_back([&] {
+            for (int post = 0; post < kPostsEach; ++post) {
+                MainQueue::async([&] { ++count; });
+            }
+        });
+    }
+    // A missed wake-up leaves the loop asleep until the timeout with posts waiting.
+    EXPECT_TRUE(loop().runUntil([&] { return count == kThreads * kPostsEach; }, kGenerousTimeout));
+    for (auto& thread : threads) {
+        thread.join();
+    }
+}
+
+TEST_F(MainQueueTests, RunUntilStopsAsSoonAsDoneOrWhenTheTimeoutPasses) {
+    EXPECT_FALSE(loop().runUntil([] { return false; }, kBriefWait));
+
+    bool done = false;
+    bool ranAfterDone = false;
+    MainQueue::async([&] { done = true; });
+    MainQueue::async([&] { ranAfterDone = true; });
+    EXPECT_TRUE(loop().runUntil([&] { return done; }, kGenerousTimeout));
+    EXPECT_FALSE(ranAfterDone);
+    loop().runUntilIdle();
+    EXPECT_TRUE(ranAfterDone);
+}
+
+TEST_F(MainQueueTests, DelayedPostsArriveWhenTheClockReachesThem) {
+    ScopedManualClock clock;
+    std::vector<std::string> order;
+    MainQueue::asyncAfter(300ms, [&] { order.push_back("late"); });
+    MainQueue::asyncAfter(100ms, [&] { order.push_back("early"); });
+    auto cancelled = DispatchWorkItem::create([&] { order.push_back("cancelled"); });
+    MainQueue::asyncAfter(100ms, cancelled);
+    cancelled->cancel();
+    auto kept = DispatchWorkItem::create([&] { order.push_back("item"); });
+    MainQueue::asyncAfter(200ms, kept);
+    MainQueue::async([&] { order.push_back("now"); });
+
+    loop().runUntilIdle();
+    EXPECT_THAT(order, ElementsAre("now"));
+    clock->advance(100ms);
+    loop().runUntilIdle();
+    EXPECT_THAT(order, ElementsAre("now", "early"));
+    clock->advance(200ms);
+    loop().runUntilIdle();
+    EXPECT_THAT(order, ElementsAre("now", "early", "item", "late"));
+}
+
+TEST_F(MainQueueTests, DelayedPostsGoToTheExecutorInstalledAtTheCall) {
+    ScopedManualClock clock;
+    bool ran = false;
+    MainQueue::asyncAfter(1s, [&] { ran = true; });
+    auto replacement = std::make_shared<RunLoop>();
+    MainQueue::setExecutor(replacement);
+    clock->advance(1s);
+    replacement->runUntilIdle();
+    EXPECT_FALSE(ran);
+    loop().runUntilIdle();
+    EXPECT_TRUE(ran);
+}
+
+} // namespace
+} // namespace orlix

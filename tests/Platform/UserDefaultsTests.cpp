@@ -1,0 +1,327 @@
+#include "Platform/NotificationCenter.h"
+#include "Platform/PropertyListSerialization.h"
+#include "Platform/UserDefaults.h"
+#include "Support/ScopedEnvironment.h"
+#include "Support/TemporaryDirectory.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace orlix {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string domain = "test.domain";
+
+std::string fileContents(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
+void writeFile(const fs::path& path, const std::string& contents) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << contents;
+}
+
+std::vector<fs::path> corruptCopies(const fs::path& folder) {
+    std::vector<fs::path> copies;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename().string().rfind(domain + ".plist.corrupt-", 0) == 0) {
+            copies.push_back(entry.path());
+        }
+    }
+    return copies;
+}
+
+std::vector<fs::path> folderEntries(const fs::path& folder) {
+    std::vector<fs::path> entries;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        entries.push_back(entry.path().filename());
+    }
+    return entries;
+}
+
+class UserDefaultsTests : public ::testing::Test {
+protected:
+    testing::TemporaryDirectory config;
+    testing::ScopedEnvironment environment{"XDG_CONFIG_HOME", config.path().string()};
+    fs::path folder = config.path() / "orlix";
+    fs::path file = folder / (domain + ".plist");
+};
+
+TEST_F(UserDefaultsTests, StoresEveryKindAndReadsItBackFromTheFile) {
+    const PropertyList::Dictionary settings{{"quality", PropertyList(75)},
+                                            {"title", PropertyList("Web")}};
+    const PropertyList::Array presets{PropertyList(settings), PropertyList("second")};
+    {
+        UserDefaults defaults(domain);
+        EXPECT_EQ(defaults.filePath(), file);
+        defaults.setObject(PropertyList(-3), "integer");
+        defaults.setObject(PropertyList(2.75), "real");
+        defaults.setObject(PropertyList(true), "flag");
+        defaults.setObject(PropertyList("text & <more>"), "text");
+        defaults.setObject(PropertyList(settings), "settings");
+        defaults.setObject(PropertyList(presets), "presets");
+        defaults.setObject(PropertyList("gone"), "removed");
+        defaults.removeObject("removed");
+    }
+    struct stat status {};
+    ASSERT_EQ(::stat(file.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(folder.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+
+    const UserDefaults reread(domain);
+    EXPECT_EQ(reread.integerForKey("integer"), -3);
+    EXPECT_EQ(reread.objectForKey("real"), PropertyList(2.75));
+    EXPECT_TRUE(reread.boolForKey("flag"));
+    EXPECT_EQ(reread.stringForKey("text"), "text & <more>");
+    EXPECT_EQ(reread.dictionaryForKey("settings"), settings);
+    EXPECT_EQ(reread.arrayForKey("presets"), presets);
+    EXPECT_FALSE(reread.objectForKey("removed"));
+    EXPECT_FALSE(reread.objectForKey("never set"));
+}
+
+TEST_F(UserDefaultsTests, ReadersConvertOrRefuseOtherKinds) {
+    UserDefaults defaults(domain);
+    defaults.setObject(PropertyList(2.9), "positive real");
+    defaults.setObject(PropertyList(-2.9), "negative real");
+    defaults.setObject(PropertyList(1e300), "huge real");
+    defaults.setObject(PropertyList(true), "true");
+    defaults.setObject(PropertyList("12"), "text");
+    defaults.setObject(PropertyList(0), "zero");
+
+    EXPECT_EQ(defaults.integerForKey("positive real"), 2);
+    EXPECT_EQ(defaults.integerForKey("negative real"), -2);
+    EXPECT_EQ(defaults.integerForKey("huge real"), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(defaults.integerForKey("true"), 1);
+    EXPECT_EQ(defaults.integerForKey("text"), 0);
+    EXPECT_EQ(defaults.integerForKey("missing"), 0);
+
+    EXPECT_TRUE(defaults.boolForKey("positive real"));
+    EXPECT_FALSE(defaults.boolForKey("zero"));
+    EXPECT_FALSE(defaults.boolForKey("text"));
+    EXPECT_FALSE(defaults.boolForKey("missing"));
+
+    EXPECT_FALSE(defaults.stringForKey("zero"));
+    EXPECT_FALSE(defaults.dictionaryForKey("text"));
+    EXPECT_FALSE(defaults.arrayForKey("text"));
+}
+
+TEST_F(UserDefaultsTests, SeesChangesMadeByAnotherProcess) {
+    UserDefaults mine(domain);
+    mine.setObject(PropertyList(1), "shared");
+    mine.setObject(PropertyList("kept"), "untouched");
+
+    UserDefaults theirs(domain); // stands for another process using the same file
+    EXPECT_EQ(theirs.integerForKey("shared"), 1);
+    theirs.setObject(PropertyList(2), "shared");
+    theirs.setObject(PropertyList("new"), "added");
+
+    EXPECT_EQ(mine.integerForKey("shared"), 2);
+    EXPECT_EQ(mine.stringForKey("added"), "new");
+
+    // A write starts from the other process's values, so theirs are not lost.
+    mine.setObject(PropertyList(3), "mine");
+    const UserDefaults fresh(domain);
+    EXPECT_EQ(fresh.integerForKey("shared"), 2);
+    EXPECT_EQ(fresh.integerForKey("mine"), 3);
+    EXPECT_EQ(fresh.stringForKey("untouched"), "kept");
+
+    fs::remove(file);
+    EXPECT_FALSE(mine.objectForKey("shared"));
+}
+
+TEST_F(UserDefaultsTests, DamagedFilesReadAsEmptyAndAreKeptAside) {
+    const std::string valid = PropertyListSerialization::toXml(
+        PropertyList(PropertyList::Dictionary{{"a", PropertyList(1)}, {"b", PropertyList("x")}}));
+    const std::vector<std::string> damaged{
+        valid.substr(0, valid.size() / 2), "this is not a property list",
+        PropertyListSerialization::toXml(PropertyList(PropertyList::Array{PropertyList(1)}))};
+    for (const std::string& contents : damaged) {
+        fs::remove_all(folder);
+        writeFile(file, contents);
+
+        UserDefaults defaults(domain);
+        EXPECT_FALSE(defaults.objectForKey("a"));
+        EXPECT_EQ(fileContents(file), contents) << "a read must not touch the file";
+
+        defaults.setObject(PropertyList(5), "a");
+        const auto copies = corruptCopies(folder);
+        ASSERT_EQ(copies.size(), 1u) << contents;
+        EXPECT_EQ(fileContents(copies.front()), contents);
+        EXPECT_EQ(UserDefaults(domain).integerForKey("a"), 5);
+    }
+}
+
+TEST_F(UserDefaultsTests, CorruptCopiesNeverReplaceEachOther) {
+    writeFile(file, "damaged once");
+    UserDefaults(domain).setObject(PropertyList(1), "a");
+    writeFile(file, "damaged twice");
+    UserDefaults(domain).setObject(PropertyList(2), "a");
+
+    std::vector<std::string> kept;
+    for (const auto& copy : corruptCopies(folder)) {
+        kept.push_back(fileContents(copy));
+    }
+    EXPECT_THAT(kept, ::testing::UnorderedElementsAre("damaged once", "damaged twice"));
+}
+
+TEST_F(UserDefaultsTests, FailedWriteIntoReadOnlyFolderKeepsOldFileAndTheChangeInMemory) {
+    UserDefaults defaults(domain);
+    defaults.setObject(PropertyList(1), "a");
+    const std::string before = fileContents(file);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    if (::access(folder.c_str(), W_OK) == 0) {
+        GTEST_SKIP() << "the folder stays writable for this user";
+    }
+
+    EXPECT_NO_THROW(defaults.setObject(PropertyList(2), "a"));
+    EXPECT_EQ(defaults.integerForKey("a"), 2);
+    EXPECT_EQ(fileContents(file), before);
+    EXPECT_EQ(folderEntries(folder).size(), 1u);
+
+    fs::permissions(folder, fs::perms::owner_all);
+    defaults.setObject(PropertyList(3), "b");
+    const UserDefaults fresh(domain);
+    EXPECT_EQ(fresh.integerForKey("a"), 2);
+    EXPECT_EQ(fresh.integerForKey("b"), 3);
+}
+
+// Stands for a full disk: writes beyond the limit fail with EFBIG, for every user.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &previous_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = previous_;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+TEST_F(UserDefaultsTests, FailedWriteOnAFullDiskLeavesNoTraceButTheChangeInMemory) {
+    UserDefaults defaults(domain);
+    defaults.setObject(PropertyList("small"), "a");
+    const std::string before = fileContents(file);
+    {
+        const FileSizeLimit limit(before.size() + 16);
+        EXPECT_NO_THROW(defaults.setObject(PropertyList(std::string(4096, 'x')), "big"));
+        // The same value again still needs writing: the file does not have it yet.
+        EXPECT_NO_THROW(defaults.setObject(PropertyList(std::string(4096, 'x')), "big"));
+    }
+    EXPECT_EQ(fileContents(file), before);
+    EXPECT_EQ(folderEntries(folder), std::vector<fs::path>{file.filename()});
+    EXPECT_EQ(defaults.stringForKey("big"), std::string(4096, 'x'));
+
+    defaults.setObject(PropertyList("small"), "a"); // unchanged, but the file is behind
+    EXPECT_EQ(UserDefaults(domain).stringForKey("big"), std::string(4096, 'x'));
+}
+
+TEST_F(UserDefaultsTests, WritesThroughASymbolicLinkKeepTheLink) {
+    const fs::path elsewhere = config.path() / "dotfiles" / "orlix.plist";
+    writeFile(elsewhere, PropertyListSerialization::toXml(PropertyList()));
+    fs::create_directories(folder);
+    fs::create_symlink(elsewhere, file);
+
+    UserDefaults(domain).setObject(PropertyList(7), "a");
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_EQ(UserDefaults(domain).integerForKey("a"), 7);
+}
+
+TEST_F(UserDefaultsTests, ChangeNotificationArrivesOnTheChangingThreadAfterTheChange) {
+    auto defaults = std::make_shared<UserDefaults>(domain);
+    std::vector<std::thread::id> threads;
+    std::vector<std::int64_t> seen;
+    const auto token = NotificationCenter::defaultCenter().addObserver(
+        UserDefaults::didChangeNotification, defaults.get(), [&](const Notification& note) {
+            EXPECT_EQ(note.sender, defaults.get());
+            threads.push_back(std::this_thread::get_id());
+            seen.push_back(defaults->integerForKey("a")); // reading here must not deadlock
+        });
+
+    std::thread([&] { defaults->setObject(PropertyList(4), "a"); }).join();
+    defaults->setObject(PropertyList(4), "a");
+    defaults->removeObject("a");
+
+    ASSERT_EQ(threads.size(), 3u);
+    EXPECT_NE(threads[0], std::this_thread::get_id());
+    EXPECT_EQ(threads[1], std::this_thread::get_id());
+    EXPECT_EQ(seen, (std::vector<std::int64_t>{4, 4, 0}));
+    EXPECT_EQ(UserDefaults::didChangeNotification, "UserDefaultsDidChangeNotification");
+}
+
+TEST_F(UserDefaultsTests, ConcurrentWritersLoseNoKey) {
+    auto defaults = std::make_shared<UserDefaults>(domain);
+    constexpr int threadCount = 8;
+    constexpr int keysPerThread = 25;
+    std::vector<std::thread> writers;
+    for (int thread = 0; thread < threadCount; ++thread) {
+        writers.emplace_back([&defaults, thread] {
+            for (int key = 0; key < keysPerThread; ++key) {
+                const std::string name = std::to_string(thread) + "." + std::to_string(key);
+                defaults->setObject(PropertyList(thread * 1000 + key), name);
+                EXPECT_EQ(defaults->integerForKey(name), thread * 1000 + key);
+            }
+        });
+    }
+    for (auto& writer : writers) {
+        writer.join();
+    }
+    const UserDefaults fresh(domain);
+    for (int thread = 0; thread < threadCount; ++thread) {
+        for (int key = 0; key < keysPerThread; ++key) {
+            const std::string name = std::to_string(thread) + "." + std::to_string(key);
+            EXPECT_EQ(fresh.integerForKey(name), thread * 1000 + key) << name;
+        }
+    }
+}
+
+TEST_F(UserDefaultsTests, SharedStoresFollowTheConfigurationFolder) {
+    const auto standard = UserDefaults::standardUserDefaults();
+    EXPECT_EQ(standard->domain(), "co.corvendal.Orlix");
+    EXPECT_EQ(standard->filePath(), folder / "co.corvendal.Orlix.plist");
+    EXPECT_EQ(UserDefaults::standardUserDefaults(), standard);
+
+    const auto helper = UserDefaults::suite("co.corvendal.orlix-helper");
+    ASSERT_NE(helper, nullptr);
+    EXPECT_EQ(helper->filePath(), folder / "co.corvendal.orlix-helper.plist");
+    EXPECT_EQ(UserDefaults::suite("co.corvendal.orlix-helper"), helper);
+    for (const std::string unsafe : {"", "../escape", "a/b", ".hidden"}) {
+        EXPECT_EQ(UserDefaults::suite(unsafe), nullptr) << unsafe;
+    }
+
+    standard->setObject(PropertyList(1), "a");
+    const testing::TemporaryDirectory otherConfig;
+    const testing::ScopedEnvironment otherEnvironment("XDG_CONFIG_HOME",
+                                                      otherConfig.path().string());
+    const auto other = UserDefaults::standardUserDefaults();
+    EXPECT_NE(other, standard);
+    EXPECT_FALSE(other->objectForKey("a"));
+}
+
+} // namespace
+} // namespace orlix
