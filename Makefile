@@ -56,10 +56,10 @@ demo: build
 	@echo "processing and the application come next, and then this target optimises sample images."
 
 format:
-	find src tests bench -name '*.cpp' -o -name '*.h' | xargs -r clang-format -i
+	find src tests bench \( -name '*.cpp' -o -name '*.h' \) | xargs -r clang-format -i
 
 format-check:
-	find src tests bench -name '*.cpp' -o -name '*.h' | xargs -r clang-format --dry-run --Werror
+	find src tests bench \( -name '*.cpp' -o -name '*.h' \) | xargs -r clang-format --dry-run --Werror
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR)

@@ -9,8 +9,10 @@ namespace orlix {
 // std::expected yet).
 template <typename T, typename E> class Expected {
 public:
-    Expected(T value) : storage_(std::in_place_index<0>, std::move(value)) {}
-    Expected(E error) : storage_(std::in_place_index<1>, std::move(error)) {}
+    Expected(T value)
+        : storage_(std::in_place_index<0>, std::move(value)) {}
+    Expected(E error)
+        : storage_(std::in_place_index<1>, std::move(error)) {}
 
     bool hasValue() const { return storage_.index() == 0; }
     explicit operator bool() const { return hasValue(); }

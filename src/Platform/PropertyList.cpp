@@ -5,7 +5,7 @@
 namespace orlix {
 
 std::optional<std::int64_t> PropertyList::wholeNumber(std::int64_t minimum,
-                                                       std::int64_t maximum) const {
+                                                      std::int64_t maximum) const {
     if (const auto* integer = integerValue()) {
         if (*integer < minimum || *integer > maximum) {
             return std::nullopt;

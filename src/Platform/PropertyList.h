@@ -17,17 +17,28 @@ public:
     using Dictionary = std::map<std::string, PropertyList>;
     using Data = std::vector<std::uint8_t>;
 
-    PropertyList() : value_(Dictionary{}) {}
-    PropertyList(bool value) : value_(value) {}
-    PropertyList(int value) : value_(std::int64_t{value}) {}
-    PropertyList(unsigned value) : value_(std::int64_t{value}) {}
-    PropertyList(std::int64_t value) : value_(value) {}
-    PropertyList(double value) : value_(value) {}
-    PropertyList(const char* value) : value_(std::string(value)) {}
-    PropertyList(std::string value) : value_(std::move(value)) {}
-    PropertyList(Data value) : value_(std::move(value)) {}
-    PropertyList(Array value) : value_(std::move(value)) {}
-    PropertyList(Dictionary value) : value_(std::move(value)) {}
+    PropertyList()
+        : value_(Dictionary{}) {}
+    PropertyList(bool value)
+        : value_(value) {}
+    PropertyList(int value)
+        : value_(std::int64_t{value}) {}
+    PropertyList(unsigned value)
+        : value_(std::int64_t{value}) {}
+    PropertyList(std::int64_t value)
+        : value_(value) {}
+    PropertyList(double value)
+        : value_(value) {}
+    PropertyList(const char* value)
+        : value_(std::string(value)) {}
+    PropertyList(std::string value)
+        : value_(std::move(value)) {}
+    PropertyList(Data value)
+        : value_(std::move(value)) {}
+    PropertyList(Array value)
+        : value_(std::move(value)) {}
+    PropertyList(Dictionary value)
+        : value_(std::move(value)) {}
 
     bool isBool() const { return std::holds_alternative<bool>(value_); }
     bool isInteger() const { return std::holds_alternative<std::int64_t>(value_); }

@@ -12,7 +12,9 @@ ScopedEnvironment::ScopedEnvironment(std::string name, const std::optional<std::
     apply(name_, value);
 }
 
-ScopedEnvironment::~ScopedEnvironment() { apply(name_, previous_); }
+ScopedEnvironment::~ScopedEnvironment() {
+    apply(name_, previous_);
+}
 
 void ScopedEnvironment::apply(const std::string& name, const std::optional<std::string>& value) {
     if (value) {
