@@ -52,8 +52,8 @@ test-tsan: deps
 demo: build
 	@echo
 	@echo "Orlix is built in $(BUILD_DIR)."
-	@echo "The settings model and preferences store are in place; the export engine, task"
-	@echo "processing and the application come next, and then this target optimises sample images."
+	@echo "The platform layer is in place; the settings model, the export engine, task processing"
+	@echo "and the application come next, and then this target optimises sample images."
 
 format:
 	find src tests bench \( -name '*.cpp' -o -name '*.h' \) | xargs -r clang-format -i
