@@ -1,4 +1,5 @@
 #include "Platform/PropertyListSerialization.h"
+#include "Platform/TextTrimming.h"
 
 #include <plist/plist.h>
 
@@ -33,12 +34,7 @@ bool startsWith(std::string_view text, std::string_view prefix) {
 }
 
 std::string_view trimmedXmlSpace(std::string_view text) {
-    constexpr std::string_view space = " \t\r\n";
-    const auto first = text.find_first_not_of(space);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(space) - first + 1);
+    return trimmed(text, " \t\r\n");
 }
 
 // The library reads integers like strtoull in base 0: leading zeros make octal, "0x" hex,

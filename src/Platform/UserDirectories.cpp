@@ -1,4 +1,5 @@
 #include "Platform/UserDirectories.h"
+#include "Platform/TextTrimming.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -33,13 +34,8 @@ std::filesystem::path accountHomeDirectory() {
     return "/";
 }
 
-std::string_view trimmed(std::string_view text) {
-    constexpr std::string_view space = " \t\r";
-    const auto first = text.find_first_not_of(space);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(space) - first + 1);
+std::string_view trimmedLineSpace(std::string_view text) {
+    return orlix::trimmed(text, " \t\r");
 }
 
 // The quoted value of a user-dirs.dirs line: "$HOME/…" or "/…", with backslash escapes; what
@@ -81,15 +77,15 @@ std::optional<std::filesystem::path> userDirectory(std::string_view key,
     std::optional<std::filesystem::path> folder;
     std::string line;
     while (std::getline(file, line)) {
-        const std::string_view text = trimmed(line);
+        const std::string_view text = trimmedLineSpace(line);
         if (text.empty() || text.front() == '#' || text.substr(0, key.size()) != key) {
             continue;
         }
-        const std::string_view assignment = trimmed(text.substr(key.size()));
+        const std::string_view assignment = trimmedLineSpace(text.substr(key.size()));
         if (assignment.empty() || assignment.front() != '=') {
             continue;
         }
-        if (auto parsed = parseQuotedFolder(trimmed(assignment.substr(1)), home)) {
+        if (auto parsed = parseQuotedFolder(trimmedLineSpace(assignment.substr(1)), home)) {
             folder = std::move(parsed);
         }
     }
