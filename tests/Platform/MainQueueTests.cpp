@@ -23,6 +23,7 @@ using ::testing::IsEmpty;
 using testing::kBriefWait;
 using testing::kGenerousTimeout;
 using testing::ScopedManualClock;
+using testing::WatchedValue;
 
 class MainQueueTests : public ::testing::Test {
 protected:
@@ -62,18 +63,26 @@ TEST_F(MainQueueTests, PostsRunInOrderOnlyWhenTheLoopRunsIncludingThosePostedMea
 
 TEST_F(MainQueueTests, RunUntilIsWokenByPostsFromOtherThreads) {
     constexpr int kThreads = 4;
-    constexpr int kPostsEach = 500;
-    int count = 0;
+    constexpr int kRounds = 100;
+    int count = 0; // touched only on the main thread
     std::vector<std::thread> threads;
     for (int thread = 0; thread < kThreads; ++thread) {
-        threads.emplace_back([&] {
-            for (int post = 0; post < kPostsEach; ++post) {
-                MainQueue::async([&] { ++count; });
+        // Each post waits for the previous one to have run, so the loop keeps going to sleep with
+        // nothing queued and has to be woken: a missed wake-up stalls it until the timeout.
+        threads.emplace_back([&count] {
+            WatchedValue<int> ran;
+            for (int round = 1; round <= kRounds; ++round) {
+                MainQueue::async([&] {
+                    ++count;
+                    ran.update([](int& rounds) { ++rounds; });
+                });
+                if (!ran.waitUntil([round](int rounds) { return rounds == round; })) {
+                    return;
+                }
             }
         });
     }
-    // A missed wake-up leaves the loop asleep until the timeout with posts waiting.
-    EXPECT_TRUE(loop().runUntil([&] { return count == kThreads * kPostsEach; }, kGenerousTimeout));
+    EXPECT_TRUE(loop().runUntil([&] { return count == kThreads * kRounds; }, kGenerousTimeout));
     for (auto& thread : threads) {
         thread.join();
     }
