@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Export/CoarseBitmapInfo.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace orlix {
+
+// An 8-bit bitmap that owns its pixels: packed rows (no padding), top row first, samples of a
+// pixel adjacent, alpha last and premultiplied. Colour bitmaps hold sRGB values.
+class BitmapImageRep {
+public:
+    // The most pixels one bitmap may hold; larger images are refused as unreadable rather than
+    // exhausting memory.
+    static constexpr std::uint64_t maximumPixelCount = 250'000'000;
+
+    // A zero-filled bitmap, or nullptr when either dimension is 0 or the size is over the limit.
+    static std::shared_ptr<BitmapImageRep> make(std::uint32_t width, std::uint32_t height,
+                                                CoarseBitmapInfo info);
+
+    std::uint32_t pixelsWide() const { return width_; }
+    std::uint32_t pixelsHigh() const { return height_; }
+    CoarseBitmapInfo info() const { return info_; }
+    CoarseBitmapFormat format() const { return info_.format; }
+    int samplesPerPixel() const;
+    bool hasAlpha() const;
+    bool isGreyscale() const { return info_.colorspace == CoarseColorSpace::greyscale; }
+    std::size_t bytesPerRow() const;
+    std::size_t byteCount() const { return pixels_.size(); }
+
+    std::uint8_t* data() { return pixels_.data(); }
+    const std::uint8_t* data() const { return pixels_.data(); }
+    std::uint8_t* row(std::uint32_t y) { return pixels_.data() + y * bytesPerRow(); }
+    const std::uint8_t* row(std::uint32_t y) const { return pixels_.data() + y * bytesPerRow(); }
+
+    // The samples of one pixel, in sample order, into `samples` (room for four).
+    void getPixel(std::uint32_t x, std::uint32_t y, unsigned* samples) const;
+
+private:
+    BitmapImageRep(std::uint32_t width, std::uint32_t height, CoarseBitmapInfo info);
+
+    std::uint32_t width_;
+    std::uint32_t height_;
+    CoarseBitmapInfo info_;
+    std::vector<std::uint8_t> pixels_;
+};
+
+} // namespace orlix

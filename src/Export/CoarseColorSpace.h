@@ -1,0 +1,7 @@
+#pragma once
+
+namespace orlix {
+
+enum class CoarseColorSpace { sRGB, greyscale };
+
+} // namespace orlix

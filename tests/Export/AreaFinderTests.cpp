@@ -1,0 +1,127 @@
+#include "Export/AreaFinder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+
+namespace orlix {
+namespace {
+
+using RGB = RGBPixelGetter::RGB;
+using PixelLocation = AreaFinder::PixelLocation;
+
+const AreaFinder::Config qualityConfig{200, std::sqrt(84.0)};
+
+void paint(BitmapImageRep& bitmap, std::uint32_t x, std::uint32_t y, RGB colour) {
+    std::uint8_t* pixel = bitmap.row(y) + std::size_t{x} * bitmap.samplesPerPixel();
+    pixel[0] = colour.red;
+    pixel[1] = colour.green;
+    pixel[2] = colour.blue;
+}
+
+void paintRectangle(BitmapImageRep& bitmap, std::uint32_t left, std::uint32_t top,
+                    std::uint32_t width, std::uint32_t height, RGB colour) {
+    for (std::uint32_t y = top; y < top + height; ++y) {
+        for (std::uint32_t x = left; x < left + width; ++x) {
+            paint(bitmap, x, y, colour);
+        }
+    }
+}
+
+// Neighbouring pixels far apart in colour, so that the background forms no area of its own.
+std::shared_ptr<BitmapImageRep> checkerboard(std::uint32_t width, std::uint32_t height,
+                                             CoarseBitmapFormat format = CoarseBitmapFormat::rgb) {
+    auto bitmap = BitmapImageRep::make(width, height, {format, CoarseColorSpace::sRGB});
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            paint(*bitmap, x, y, (x + y) % 2 == 0 ? RGB{0, 0, 0} : RGB{255, 255, 255});
+        }
+    }
+    return bitmap;
+}
+
+AreaFinder foundAreas(std::shared_ptr<BitmapImageRep> bitmap,
+                      AreaFinder::Config config = qualityConfig) {
+    AreaFinder finder(config, *RGBPixelGetter::make(std::move(bitmap)));
+    EXPECT_FALSE(finder.processed());
+    finder.findAreas();
+    EXPECT_TRUE(finder.processed());
+    return finder;
+}
+
+AreaFinder::Area columns(std::size_t first, std::size_t last, std::size_t height) {
+    AreaFinder::Area area;
+    for (std::size_t x = first; x <= last; ++x) {
+        for (std::size_t y = 0; y < height; ++y) {
+            area.insert({x, y});
+        }
+    }
+    return area;
+}
+
+TEST(AreaFinderTests, PixelGetterReadsStoredColourOfRGBBitmapsOnly) {
+    EXPECT_FALSE(RGBPixelGetter::make(nullptr));
+    EXPECT_FALSE(
+        RGBPixelGetter::make(BitmapImageRep::make(2, 2, CoarseBitmapInfo::greyGreyscale())));
+    EXPECT_FALSE(
+        RGBPixelGetter::make(BitmapImageRep::make(2, 2, CoarseBitmapInfo::greyaGreyscale())));
+    EXPECT_TRUE(RGBPixelGetter::make(
+        BitmapImageRep::make(2, 2, {CoarseBitmapFormat::rgb, CoarseColorSpace::sRGB})));
+
+    auto bitmap = BitmapImageRep::make(3, 2, CoarseBitmapInfo::rgbaSRGB());
+    std::uint8_t* pixel = bitmap->row(1) + 2 * 4;
+    pixel[0] = 10;
+    pixel[1] = 20;
+    pixel[2] = 30;
+    pixel[3] = 40;
+    const auto getter = RGBPixelGetter::make(bitmap);
+    ASSERT_TRUE(getter);
+    EXPECT_EQ(getter->rgb(2, 1), (RGB{10, 20, 30}));
+    EXPECT_EQ(getter->rgb(0, 0), (RGB{0, 0, 0}));
+    EXPECT_FALSE(getter->rgb(3, 1));
+    EXPECT_FALSE(getter->rgb(2, 2));
+}
+
+TEST(AreaFinderTests, AnAreaCountsOnlyWhenLargerThanTheMinimum) {
+    auto exactly200 = checkerboard(30, 30);
+    paintRectangle(*exactly200, 2, 2, 20, 10, {100, 150, 200});
+    EXPECT_TRUE(foundAreas(exactly200).areasFound().empty());
+
+    auto with201 = checkerboard(30, 30, CoarseBitmapFormat::rgba);
+    paintRectangle(*with201, 2, 2, 20, 10, {100, 150, 200});
+    paint(*with201, 5, 12, {104, 146, 203});
+    const AreaFinder finder = foundAreas(with201);
+    ASSERT_EQ(finder.areasFound().size(), 1u);
+    EXPECT_EQ(finder.areasFound()[0].size(), 201u);
+    EXPECT_TRUE(finder.areasFound()[0].contains(PixelLocation{5, 12}));
+}
+
+TEST(AreaFinderTests, GradientAreasStayWithinToleranceOfTheirSeedAndMayOverlap) {
+    // Red rises by 2 per column: neighbours are always close, the seed only for 4 columns on.
+    auto gradient = BitmapImageRep::make(40, 50, {CoarseBitmapFormat::rgb, CoarseColorSpace::sRGB});
+    for (std::uint32_t x = 0; x < 40; ++x) {
+        paintRectangle(*gradient, x, 0, 1, 50, {static_cast<std::uint8_t>(2 * x), 0, 0});
+    }
+    const AreaFinder finder = foundAreas(gradient);
+    ASSERT_GE(finder.areasFound().size(), 2u);
+    EXPECT_EQ(finder.areasFound()[0], columns(0, 4, 50));
+    // Seeded at column 5, it grows back over columns 1 to 4, which the first area holds too.
+    EXPECT_EQ(finder.areasFound()[1], columns(1, 9, 50));
+}
+
+TEST(AreaFinderTests, AreaFollowsItsShapeDownAndBackUp) {
+    auto bitmap = checkerboard(24, 24);
+    const RGB colour{90, 90, 90};
+    paintRectangle(*bitmap, 2, 2, 1, 20, colour);
+    paintRectangle(*bitmap, 2, 21, 20, 1, colour);
+    paintRectangle(*bitmap, 21, 2, 1, 20, colour);
+    const AreaFinder finder = foundAreas(bitmap, {10, std::sqrt(84.0)});
+    ASSERT_EQ(finder.areasFound().size(), 1u);
+    EXPECT_EQ(finder.areasFound()[0].size(), 58u);
+    EXPECT_TRUE(finder.areasFound()[0].contains(PixelLocation{21, 2}));
+}
+
+} // namespace
+} // namespace orlix
