@@ -1,6 +1,7 @@
 #include "Export/Codec/JPEGWriter.h"
 
 #include "Export/Codec/DensityRule.h"
+#include "Export/Codec/JPEGErrorRecovery.h"
 
 // jpeglib.h needs FILE and size_t declared before it.
 #include <cstddef>
@@ -24,18 +25,6 @@ namespace {
 
 constexpr double dotsPerInchAtOnePixelPerPoint = 72.0;
 constexpr std::size_t initialOutputCapacity = 64 * 1024;
-
-// The library's standard manager, except that a fatal error returns to the writer instead of
-// ending the process.
-struct RecoveringErrorManager {
-    jpeg_error_mgr manager;
-    std::jmp_buf recovery;
-};
-
-[[noreturn]] void returnToRecoveryPoint(j_common_ptr info) {
-    (*info->err->output_message)(info);
-    std::longjmp(reinterpret_cast<RecoveringErrorManager*>(info->err)->recovery, 1);
-}
 
 // A malloc'd output buffer of our own rather than the library's memory destination, whose buffer
 // cannot be released safely once an error has interrupted it.
@@ -103,7 +92,7 @@ struct JPEGImage {
 // the recovery point so that nothing it changes is lost when the library jumps back.
 struct JPEGJob {
     JPEGImage image;
-    RecoveringErrorManager errors{};
+    JPEGErrorRecovery errors{};
     jpeg_compress_struct compressor{};
     MemoryDestination destination{};
 
@@ -140,8 +129,7 @@ void describeImage(jpeg_compress_struct& compressor, const JPEGImage& image) {
 // destructor, since a jump back would skip it.
 void compress(JPEGJob& job) {
     jpeg_compress_struct& compressor = job.compressor;
-    compressor.err = jpeg_std_error(&job.errors.manager);
-    job.errors.manager.error_exit = returnToRecoveryPoint;
+    compressor.err = job.errors.install();
     jpeg_create_compress(&compressor);
     compressor.dest = &job.destination.manager;
     describeImage(compressor, job.image);

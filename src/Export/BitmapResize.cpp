@@ -1,0 +1,61 @@
+#include "Export/BitmapResize.h"
+
+#include "Export/BitmapResampler.h"
+
+#include <algorithm>
+
+namespace orlix {
+
+std::optional<BitmapResize::Geometry> BitmapResize::geometry(ImagePixelSize source,
+                                                             const ResizeConfig& resize,
+                                                             std::optional<double> multiplier) {
+    const auto canvas = resize.targetPixelSize(source.width, source.height, multiplier);
+    const auto draw = resize.kind() == ResizeConfig::Kind::trim
+                          ? ResizeConfig::fitMax(resize.width(), resize.height())
+                                .targetPixelSize(source.width, source.height, multiplier)
+                          : canvas;
+    if (!canvas || !draw) {
+        return std::nullopt;
+    }
+    const auto atLeastOne = [](ImagePixelSize size) {
+        return ImagePixelSize{std::max(size.width, 1u), std::max(size.height, 1u)};
+    };
+    return Geometry{atLeastOne(*canvas), atLeastOne(*draw)};
+}
+
+double BitmapResize::origin(std::uint32_t canvas, std::uint32_t draw) {
+    // A drawing as large as the canvas starts at 0. Centring it with the integer half of an odd
+    // canvas would shift it by half a pixel, blurring every pixel and leaving a half-covered
+    // column or row at the edge.
+    if (canvas == draw) {
+        return 0.0;
+    }
+    return double(canvas / 2) - double(draw) * 0.5;
+}
+
+std::shared_ptr<const BitmapImageRep>
+BitmapResize::resized(const std::shared_ptr<const BitmapImageRep>& source,
+                      const ResizeConfig& resize, std::optional<double> multiplier) {
+    if (resize.kind() == ResizeConfig::Kind::none && !multiplier) {
+        return source;
+    }
+    const auto sizes = geometry({source->pixelsWide(), source->pixelsHigh()}, resize, multiplier);
+    if (!sizes) {
+        return nullptr;
+    }
+    auto canvas = BitmapImageRep::make(sizes->canvas.width, sizes->canvas.height, source->info());
+    if (!canvas) {
+        return nullptr;
+    }
+    // The canvas's top edge is where a bottom-up coordinate system puts the bottom of the
+    // drawing, mirrored.
+    const double x = origin(sizes->canvas.width, sizes->draw.width);
+    const double bottom = origin(sizes->canvas.height, sizes->draw.height);
+    const double y = double(sizes->canvas.height) - bottom - double(sizes->draw.height);
+    if (!BitmapResampler::draw(*source, *canvas, x, y, sizes->draw.width, sizes->draw.height)) {
+        return nullptr;
+    }
+    return canvas;
+}
+
+} // namespace orlix

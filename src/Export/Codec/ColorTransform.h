@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+namespace orlix {
+
+// Converts 8-bit pixels described by an embedded ICC profile into what the bitmaps hold: sRGB for
+// colour, and for grey a grey whose tone curve is sRGB's, so that grey outputs, which are written
+// without a profile, look as they did. Perceptual intent; alpha passes through untouched.
+class ColorTransform {
+public:
+    enum class Input {
+        grey,      // 1 sample, to 1
+        greyAlpha, // 2 samples, to 2
+        rgba,      // 4 samples, to 4
+        cmyk,      // 4 samples, 0 meaning no ink, to RGBA whose alpha is left as it was
+    };
+
+    // Null when the profile cannot be read or describes another kind of colour than `input`: the
+    // pixels are then better taken as they are than refused.
+    static std::unique_ptr<ColorTransform> toSRGB(std::span<const std::uint8_t> profile,
+                                                  Input input);
+
+    ~ColorTransform();
+    ColorTransform(const ColorTransform&) = delete;
+    ColorTransform& operator=(const ColorTransform&) = delete;
+
+    void apply(const std::uint8_t* source, std::uint8_t* destination,
+               std::uint32_t pixelCount) const;
+
+private:
+    explicit ColorTransform(void* transform)
+        : transform_(transform) {}
+
+    void* transform_;
+};
+
+} // namespace orlix

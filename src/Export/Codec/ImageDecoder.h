@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Export/Codec/DecodedImage.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+
+namespace orlix {
+
+// Reads a PNG or JPEG file, recognised by its first bytes whatever its name, into an 8-bit bitmap:
+// grey for a grey picture without transparency, grey and alpha for a grey PNG with transparency,
+// RGBA in sRGB for every other picture. Embedded colour profiles are converted away, since the
+// outputs carry none, and so is a JPEG's EXIF orientation, since they carry no EXIF either. Of an
+// animated PNG only the default image, the one every PNG reader shows, is read.
+//
+// Anything that is not a complete, valid picture within BitmapImageRep's size limit is refused
+// with nullopt: a truncated file is never half read.
+class ImageDecoder {
+public:
+    static std::optional<DecodedImage> decodeFile(const std::filesystem::path& path);
+    static std::optional<DecodedImage> decode(std::span<const std::uint8_t> bytes);
+};
+
+} // namespace orlix

@@ -1,0 +1,268 @@
+#include "Export/Codec/JPEGDecoder.h"
+
+#include "Export/Codec/ColorTransform.h"
+#include "Export/Codec/ExifReader.h"
+#include "Export/Codec/JPEGErrorRecovery.h"
+#include "Export/Codec/OrientedRowWriter.h"
+
+#include <jerror.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace orlix {
+
+namespace {
+
+// Every progressive scan passes over the whole picture again; real encoders use a dozen or so,
+// while a hostile file can hold thousands of tiny ones to make decoding take hours.
+constexpr int maximumScanCount = 1000;
+
+// A progressive or multi-scan file keeps every coefficient, two bytes a sample, until its last
+// scan: four samples a pixel at the largest size accepted, and room for the row buffers.
+constexpr long workingMemoryLimit =
+    static_cast<long>(BitmapImageRep::maximumPixelCount * 4 * 2 + 64 * 1024 * 1024);
+
+enum class Kind { grey, colour, cmyk };
+
+struct JPEGReadJob {
+    std::span<const std::uint8_t> bytes;
+    JPEGErrorRecovery errors{};
+    jpeg_progress_mgr progress{};
+    jpeg_decompress_struct decompressor{};
+    JOCTET* iccProfile = nullptr;
+    unsigned int iccProfileLength = 0;
+
+    Kind kind = Kind::colour;
+    bool invertedInk = false;
+    std::shared_ptr<BitmapImageRep> bitmap;
+    std::unique_ptr<ColorTransform> transform;
+    std::unique_ptr<OrientedRowWriter> writer;
+    std::vector<std::uint8_t> storedRow;
+    std::vector<std::uint8_t> convertedRow;
+
+    explicit JPEGReadJob(std::span<const std::uint8_t> bytes)
+        : bytes(bytes) {}
+    JPEGReadJob(const JPEGReadJob&) = delete;
+    JPEGReadJob& operator=(const JPEGReadJob&) = delete;
+    ~JPEGReadJob() {
+        jpeg_destroy_decompress(&decompressor);
+        std::free(iccProfile);
+    }
+};
+
+void limitScans(j_common_ptr info) {
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > maximumScanCount) {
+        JPEGErrorRecovery::fail(info);
+    }
+}
+
+// The library carries on over missing data, filling the rest of the picture with grey; a file
+// that ends early, or whose compressed data stops short, is refused instead.
+void refuseIncompleteData(j_common_ptr info, int level) {
+    const int code = info->err->msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER)) {
+        JPEGErrorRecovery::fail(info);
+    }
+    if (level < 0) {
+        ++info->err->num_warnings;
+    }
+}
+
+// Runs between a recovery point and a possible library error: holds no object with a
+// destructor, since a jump back would skip it.
+void readHeader(JPEGReadJob& job) {
+    jpeg_decompress_struct& decompressor = job.decompressor;
+    decompressor.err = job.errors.install();
+    job.errors.manager.emit_message = refuseIncompleteData;
+    jpeg_create_decompress(&decompressor);
+    decompressor.mem->max_memory_to_use = workingMemoryLimit;
+    job.progress.progress_monitor = limitScans;
+    decompressor.progress = &job.progress;
+    jpeg_mem_src(&decompressor, job.bytes.data(), static_cast<unsigned long>(job.bytes.size()));
+    jpeg_save_markers(&decompressor, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&decompressor, JPEG_APP0 + 2, 0xFFFF);
+    jpeg_read_header(&decompressor, TRUE);
+    if (jpeg_read_icc_profile(&decompressor, &job.iccProfile, &job.iccProfileLength) == FALSE) {
+        job.iccProfile = nullptr;
+        job.iccProfileLength = 0;
+    }
+}
+
+bool readHeaderWithRecovery(JPEGReadJob& job) {
+    if (setjmp(job.errors.recovery) != 0) {
+        return false;
+    }
+    readHeader(job);
+    return true;
+}
+
+ExifReader::Facts exifFacts(const jpeg_decompress_struct& decompressor) {
+    for (auto marker = decompressor.marker_list; marker != nullptr; marker = marker->next) {
+        if (marker->marker == JPEG_APP0 + 1) {
+            if (auto facts = ExifReader::read({marker->data, marker->data_length})) {
+                return *facts;
+            }
+        }
+    }
+    return {};
+}
+
+// With nothing better known, ink simply takes away light: no profile for presses is installed to
+// do better.
+void convertInkNaively(const std::uint8_t* ink, std::uint8_t* rgba, std::uint32_t pixelCount) {
+    for (std::uint32_t pixel = 0; pixel < pixelCount; ++pixel, ink += 4, rgba += 4) {
+        const unsigned paper = 255u - ink[3];
+        for (int channel = 0; channel < 3; ++channel) {
+            rgba[channel] = static_cast<std::uint8_t>(((255u - ink[channel]) * paper + 127) / 255);
+        }
+        rgba[3] = 255;
+    }
+}
+
+// The row in the bitmap's layout, in whichever buffer holds it.
+const std::uint8_t* convertRow(JPEGReadJob& job, std::uint32_t width) {
+    std::uint8_t* stored = job.storedRow.data();
+    std::uint8_t* converted = job.convertedRow.data();
+    if (job.kind != Kind::cmyk) {
+        if (job.transform == nullptr) {
+            return stored;
+        }
+        job.transform->apply(stored, converted, width);
+        return converted;
+    }
+    if (job.invertedInk) {
+        for (std::size_t index = 0; index < std::size_t{width} * 4; ++index) {
+            stored[index] = static_cast<std::uint8_t>(255 - stored[index]);
+        }
+    }
+    if (job.transform == nullptr) {
+        convertInkNaively(stored, converted, width);
+        return converted;
+    }
+    job.transform->apply(stored, converted, width);
+    for (std::size_t index = 3; index < std::size_t{width} * 4; index += 4) {
+        converted[index] = 255;
+    }
+    return converted;
+}
+
+// Runs between a recovery point and a possible library error: holds no object with a
+// destructor, since a jump back would skip it.
+void readPixels(JPEGReadJob& job) {
+    jpeg_decompress_struct& decompressor = job.decompressor;
+    jpeg_start_decompress(&decompressor);
+    if (decompressor.output_width != decompressor.image_width ||
+        decompressor.output_height != decompressor.image_height ||
+        static_cast<std::size_t>(decompressor.output_width) *
+                static_cast<std::size_t>(decompressor.output_components) !=
+            job.storedRow.size()) {
+        JPEGErrorRecovery::fail(reinterpret_cast<j_common_ptr>(&decompressor));
+    }
+    while (decompressor.output_scanline < decompressor.output_height) {
+        const JDIMENSION y = decompressor.output_scanline;
+        JSAMPROW row = job.storedRow.data();
+        if (jpeg_read_scanlines(&decompressor, &row, 1) != 1) {
+            JPEGErrorRecovery::fail(reinterpret_cast<j_common_ptr>(&decompressor));
+        }
+        job.writer->write(y, convertRow(job, decompressor.output_width));
+    }
+    jpeg_finish_decompress(&decompressor);
+}
+
+bool readPixelsWithRecovery(JPEGReadJob& job) {
+    if (setjmp(job.errors.recovery) != 0) {
+        return false;
+    }
+    readPixels(job);
+    return true;
+}
+
+// Chooses what the library hands over for each kind of file, and prepares everything the rows
+// pass through, before any pixel is read.
+bool prepare(JPEGReadJob& job, int orientation) {
+    jpeg_decompress_struct& decompressor = job.decompressor;
+    const std::uint32_t width = decompressor.image_width;
+    const std::uint32_t height = decompressor.image_height;
+    const std::uint64_t pixelCount = std::uint64_t{width} * height;
+    if (pixelCount == 0 || pixelCount > BitmapImageRep::maximumPixelCount) {
+        return false;
+    }
+    CoarseBitmapInfo info = CoarseBitmapInfo::rgbaSRGB();
+    ColorTransform::Input profileInput = ColorTransform::Input::rgba;
+    int storedSamples = 4;
+    switch (decompressor.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+        job.kind = Kind::grey;
+        decompressor.out_color_space = JCS_GRAYSCALE;
+        info = CoarseBitmapInfo::greyGreyscale();
+        profileInput = ColorTransform::Input::grey;
+        storedSamples = 1;
+        break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        job.kind = Kind::cmyk;
+        decompressor.out_color_space = JCS_CMYK;
+        // Files with an Adobe marker store ink inverted, 255 meaning none, by long convention.
+        job.invertedInk = decompressor.saw_Adobe_marker != FALSE;
+        profileInput = ColorTransform::Input::cmyk;
+        break;
+    default:
+        job.kind = Kind::colour;
+        decompressor.out_color_space = JCS_EXT_RGBA;
+        break;
+    }
+    const bool swap = OrientedRowWriter::swapsAxes(orientation);
+    job.bitmap = BitmapImageRep::make(swap ? height : width, swap ? width : height, info);
+    if (job.bitmap == nullptr) {
+        return false;
+    }
+    if (job.iccProfile != nullptr) {
+        job.transform =
+            ColorTransform::toSRGB({job.iccProfile, job.iccProfileLength}, profileInput);
+    }
+    job.writer = std::make_unique<OrientedRowWriter>(*job.bitmap, width, height, orientation);
+    job.storedRow.resize(std::size_t{width} * static_cast<std::size_t>(storedSamples));
+    job.convertedRow.resize(std::size_t{width} *
+                            static_cast<std::size_t>(job.bitmap->samplesPerPixel()));
+    return true;
+}
+
+double dotsPerInch(UINT16 density, UINT8 unit) {
+    return unit == 1 ? density : density * 2.54;
+}
+
+} // namespace
+
+std::optional<DecodedBitmap> JPEGDecoder::decode(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() > std::numeric_limits<unsigned long>::max()) {
+        return std::nullopt;
+    }
+    JPEGReadJob job(bytes);
+    job.errors.reportsErrors = false;
+    if (!readHeaderWithRecovery(job)) {
+        return std::nullopt;
+    }
+    const ExifReader::Facts exif = exifFacts(job.decompressor);
+    if (!prepare(job, exif.orientation) || !readPixelsWithRecovery(job)) {
+        return std::nullopt;
+    }
+    DecodedBitmap decoded{job.bitmap, exif.xDotsPerInch, exif.yDotsPerInch};
+    const jpeg_decompress_struct& decompressor = job.decompressor;
+    // A JFIF density in an absolute unit wins; without one the EXIF resolution stands.
+    if (decompressor.saw_JFIF_marker &&
+        (decompressor.density_unit == 1 || decompressor.density_unit == 2)) {
+        decoded.xDotsPerInch = dotsPerInch(decompressor.X_density, decompressor.density_unit);
+        decoded.yDotsPerInch = dotsPerInch(decompressor.Y_density, decompressor.density_unit);
+    }
+    if (OrientedRowWriter::swapsAxes(exif.orientation)) {
+        std::swap(decoded.xDotsPerInch, decoded.yDotsPerInch);
+    }
+    return decoded;
+}
+
+} // namespace orlix

@@ -1,0 +1,56 @@
+#include "Export/JPEGQualityCalculator.h"
+
+#include "Export/BitmapResize.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orlix {
+
+namespace {
+
+// The analysis always looks at about this many pixels, whatever the image's size.
+constexpr std::uint32_t thumbnailArea = 10000;
+constexpr std::uint8_t greyscaleQuality = 85;
+constexpr std::uint8_t noThumbnailQuality = 75;
+
+} // namespace
+
+const AreaFinder::Config& JPEGQualityCalculator::areaFinderConfig() {
+    static const AreaFinder::Config config{200, std::sqrt(84.0)};
+    return config;
+}
+
+std::uint8_t JPEGQualityCalculator::automaticJPEGQuality() const {
+    if (metadata_.greyscale) {
+        return greyscaleQuality;
+    }
+    // Small images are enlarged to the thumbnail: the rule is calibrated on its size.
+    const auto thumbnail = BitmapResize::resized(
+        bitmapImageRep_, ResizeConfig::targetArea(thumbnailArea), std::nullopt);
+    if (!thumbnail) {
+        return noThumbnailQuality;
+    }
+    const double share = flatShare(thumbnail);
+    if (share < 0.03) {
+        return 60;
+    }
+    return std::uint8_t(std::ceil((std::min(share, 0.15) - 0.03) / 0.12 * 15.0 + 60.0));
+}
+
+double JPEGQualityCalculator::flatShare(const std::shared_ptr<const BitmapImageRep>& thumbnail) {
+    const auto getter = RGBPixelGetter::make(thumbnail);
+    if (!getter) {
+        return 0.0;
+    }
+    AreaFinder finder(areaFinderConfig(), *getter);
+    finder.findAreas();
+    AreaFinder::Area covered;
+    for (const auto& area : finder.areasFound()) {
+        covered.insert(area.begin(), area.end());
+    }
+    return double(covered.size()) /
+           (double(thumbnail->pixelsWide()) * double(thumbnail->pixelsHigh()));
+}
+
+} // namespace orlix

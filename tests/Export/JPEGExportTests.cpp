@@ -1,0 +1,275 @@
+#include "Export/JPEGImageExporter.h"
+#include "Platform/MainQueue.h"
+#include "Platform/RunLoop.h"
+#include "Platform/UserDefaults.h"
+#include "Support/ScopedEnvironment.h"
+#include "Support/TemporaryDirectory.h"
+#include "TestImages.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+
+namespace orlix {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TestImages;
+using Status = JPEGExportStatus::Kind;
+using Error = JPEGExportError::Kind;
+
+struct Completion {
+    CancellableResult result;
+    std::optional<Url> outputUrl;
+    std::optional<ExportImageInfo> info;
+    std::optional<std::uint64_t> originalSize;
+    std::optional<std::uint64_t> exportedSize;
+};
+
+class JPEGExportTests : public ::testing::Test {
+protected:
+    JPEGExportTests() {
+        MainQueue::setExecutor(loop);
+        fs::create_directories(inputs);
+    }
+    ~JPEGExportTests() override { MainQueue::setExecutor(nullptr); }
+
+    std::shared_ptr<ImageExportItem> item(const fs::path& input, ExportSize size) {
+        return std::make_shared<ImageExportItem>(
+            Uuid(), Url::fileUrl(input), std::move(size),
+            [this](const Uuid&) { events.push_back("began"); },
+            [this](const Uuid&, const CancellableResult& result, const std::optional<Url>& url,
+                   const std::optional<ExportImageInfo>& info,
+                   std::optional<std::uint64_t> original, std::optional<std::uint64_t> exported) {
+                events.push_back("completed");
+                completions.push_back({result, url, info, original, exported});
+            });
+    }
+
+    // Runs the whole export of one item as the controller does and returns the statuses in the
+    // order the main queue delivered them.
+    std::vector<JPEGExportStatus> run(const std::shared_ptr<ImageExportItem>& exportItem,
+                                      bool cancelFirst = false) {
+        JPEGImageExporter exporter(exportItem, JPEGExportConfig{});
+        std::vector<JPEGExportStatus> statuses;
+        exporter.setStatusUpdater([&](const JPEGExportStatus& status) {
+            EXPECT_TRUE(MainQueue::isMainThread());
+            statuses.push_back(status);
+        });
+        exporter.setImageInfoUpdater([&](const ExportImageInfo& info) { infos.push_back(info); });
+        auto operations = exporter.operations();
+        EXPECT_EQ(operations.size(), 1u);
+        if (cancelFirst) {
+            operations[0]->cancel();
+        }
+        operations[0]->start();
+        loop->runUntilIdle();
+        return statuses;
+    }
+
+    std::vector<Status> kinds(const std::vector<JPEGExportStatus>& statuses) {
+        std::vector<Status> result;
+        for (const auto& status : statuses) {
+            result.push_back(status.kind);
+        }
+        return result;
+    }
+
+    static ExportSize noResize() {
+        return {ResizeConfig::none(), ExportSize::ResolutionType::none()};
+    }
+    static ExportSize fixed(ResizeConfig resize, OutputResolution resolution, double multiplier) {
+        return {resize, ExportSize::ResolutionType::fixed(resolution, multiplier)};
+    }
+
+    std::vector<fs::path> outputs(const fs::path& folder) const {
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.path().filename().string().find("-orlix") != std::string::npos) {
+                files.push_back(entry.path().filename());
+            }
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+    testing::TemporaryDirectory home;
+    testing::ScopedEnvironment homeVariable{"HOME", home.path().string()};
+    testing::ScopedEnvironment configVariable{"XDG_CONFIG_HOME", (home.path() / "config").string()};
+    fs::path inputs = home.path() / "in";
+    std::shared_ptr<RunLoop> loop = std::make_shared<RunLoop>();
+    std::vector<std::string> events;
+    std::vector<Completion> completions;
+    std::vector<ExportImageInfo> infos;
+};
+
+TEST_F(JPEGExportTests, SuccessfulExportReportsEveryStepAndNamesTheOutput) {
+    const auto input = inputs / "photo.jpeg";
+    TestImages::writeJPEG(input, 120, 80, TestImages::gradient);
+    const auto statuses =
+        run(item(input, fixed(ResizeConfig::percentage({50}), OutputResolution::x2, 1.0)));
+    EXPECT_EQ(kinds(statuses), (std::vector<Status>{Status::readingImage, Status::analyzingImage,
+                                                    Status::generatingJPEG, Status::writingFile,
+                                                    Status::succeeded}));
+    const auto expected = Url::fileUrl(inputs / "photo-orlix@2x.jpg");
+    EXPECT_EQ(statuses.back().out, expected);
+    EXPECT_EQ(events, (std::vector<std::string>{"began", "completed"}));
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_EQ(completions[0].result.kind(), CancellableResult::Kind::success);
+    EXPECT_EQ(completions[0].outputUrl, expected);
+    EXPECT_EQ(completions[0].originalSize, fs::file_size(input));
+    EXPECT_EQ(completions[0].exportedSize, fs::file_size(expected.path()));
+    const ExportImageInfo info{ImagePixelSize{120, 80}, ImagePixelSize{60, 40},
+                               OutputResolution::x2};
+    EXPECT_EQ(completions[0].info, info);
+    EXPECT_EQ(infos, std::vector<ExportImageInfo>{info});
+
+    const auto output = BitmapImageRepWithMetadata::load(expected);
+    ASSERT_TRUE(output);
+    EXPECT_EQ(output->bitmapImageRep()->pixelsWide(), 60u);
+}
+
+TEST_F(JPEGExportTests, ReEncodingAJPEGThatDoesNotShrinkFailsButOtherInputsAreWritten) {
+    // A tiny noisy JPEG at quality 95 re-encoded at a forced 100 only grows.
+    UserDefaults::standardUserDefaults()->setObject(250, "OXForcedJPEGQuality");
+    const auto jpeg = inputs / "noise.jpg";
+    TestImages::writeJPEG(jpeg, 64, 64, TestImages::noise);
+    auto statuses = run(item(jpeg, noResize()));
+    ASSERT_EQ(statuses.back().kind, Status::failed);
+    EXPECT_EQ(statuses.back().error->kind, Error::resultFileSizeLargerThanSourceFileSize);
+    EXPECT_TRUE(outputs(inputs).empty());
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_EQ(completions[0].result.kind(), CancellableResult::Kind::failure);
+    ASSERT_NE(completions[0].result.errorAs<JPEGExportError>(), nullptr);
+    EXPECT_TRUE(completions[0].exportedSize) << "the encoded size stays recorded";
+
+    // At a resolution the same file is written whatever its size.
+    statuses = run(item(jpeg, fixed(ResizeConfig::none(), OutputResolution::x1, 1.0)));
+    EXPECT_EQ(statuses.back().kind, Status::succeeded);
+    EXPECT_LT(statuses.back().reduction.value_or(0), 0);
+
+    // A PNG input is never held to the rule.
+    const auto png = inputs / "noise.png";
+    TestImages::writePNG(png, 16, 16, [](std::uint32_t x, std::uint32_t y) {
+        return std::array<std::uint8_t, 3>{std::uint8_t(x * 16), std::uint8_t(y * 16), 7};
+    });
+    EXPECT_EQ(run(item(png, noResize())).back().kind, Status::succeeded);
+    EXPECT_EQ(outputs(inputs), (std::vector<fs::path>{"noise-orlix.jpg", "noise-orlix@1x.jpg"}));
+}
+
+TEST_F(JPEGExportTests, SizeAndReadFailuresMapToTheirErrors) {
+    const auto input = inputs / "small.jpg";
+    TestImages::writeJPEG(input, 40, 40, TestImages::gradient);
+    const auto failure = [&](ExportSize size, const fs::path& file) {
+        const auto statuses = run(item(file, std::move(size)));
+        EXPECT_EQ(statuses.back().kind, Status::failed);
+        return statuses.back().error.value_or(JPEGExportError{Error::unknown, {}}).kind;
+    };
+    EXPECT_EQ(failure(fixed(ResizeConfig::percentage({100}), OutputResolution::x2, 2.0), input),
+              Error::resizedImageIsLargerThanSourceImage);
+    // The failing item still told its row the sizes.
+    ASSERT_FALSE(infos.empty());
+    EXPECT_EQ(infos.back().resultPixelSize, (ImagePixelSize{80, 80}));
+    EXPECT_EQ(infos.back().resolution, OutputResolution::x2);
+
+    const auto variable =
+        exportSizes(ResizeConfig::trim(2000, 2000),
+                    ResolutionConfig::defaultResolutionsWithMaxSupportedResolutionForImage,
+                    {OutputResolution::x1, OutputResolution::x2});
+    EXPECT_EQ(failure(variable[0], input), Error::resizedImageIsLargerThanSourceImage);
+
+    const auto truncated = inputs / "truncated.jpg";
+    std::ifstream whole(input, std::ios::binary);
+    std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(whole), {});
+    bytes.resize(bytes.size() / 2);
+    TestImages::writeBytes(truncated, bytes);
+    EXPECT_EQ(failure(noResize(), truncated), Error::imageReadResizeFailed);
+    EXPECT_EQ(failure(noResize(), inputs / "missing.jpg"), Error::imageReadResizeFailed);
+    TestImages::writeBytes(inputs / "empty.jpg", {});
+    EXPECT_EQ(failure(noResize(), inputs / "empty.jpg"), Error::imageReadResizeFailed);
+    EXPECT_TRUE(outputs(inputs).empty());
+}
+
+TEST_F(JPEGExportTests, VariableSizeTakesTheLargestResolutionTheSourceFills) {
+    const auto input = inputs / "wide.png";
+    TestImages::writePNG(input, 100, 60, [](std::uint32_t x, std::uint32_t) {
+        return std::array<std::uint8_t, 3>{std::uint8_t(x), 0, 0};
+    });
+    const auto variable =
+        exportSizes(ResizeConfig::trim(40, 30),
+                    ResolutionConfig::defaultResolutionsWithMaxSupportedResolutionForImage,
+                    {OutputResolution::x1, OutputResolution::x2, OutputResolution::x3});
+    const auto statuses = run(item(input, variable[0]));
+    ASSERT_EQ(statuses.back().kind, Status::succeeded);
+    // 120 x 90 would exceed 100 x 60 pixels; 80 x 60 does not.
+    EXPECT_EQ(statuses.back().out, Url::fileUrl(inputs / "wide-orlix@2x.jpg"));
+    EXPECT_EQ(infos.back().resultPixelSize, (ImagePixelSize{80, 60}));
+}
+
+TEST_F(JPEGExportTests, ForcedQualityIsClampedAndNonNumbersReadAsZero) {
+    const auto input = inputs / "gradient.png";
+    TestImages::writePNG(input, 16, 16, [](std::uint32_t x, std::uint32_t y) {
+        return std::array<std::uint8_t, 3>{std::uint8_t(x * 16), std::uint8_t(y * 16), 0};
+    });
+    const auto sizeAt = [&](const PropertyList& forced) {
+        UserDefaults::standardUserDefaults()->setObject(forced, "OXForcedJPEGQuality");
+        const auto statuses = run(item(input, noResize()));
+        EXPECT_EQ(statuses.back().kind, Status::succeeded);
+        const auto size = fs::file_size(statuses.back().out->path());
+        fs::remove(statuses.back().out->path());
+        return size;
+    };
+    EXPECT_EQ(sizeAt(250), sizeAt(100));
+    EXPECT_EQ(sizeAt(-5), sizeAt(0));
+    EXPECT_EQ(sizeAt("high"), sizeAt(0));
+    EXPECT_LT(sizeAt(0), sizeAt(100));
+}
+
+TEST_F(JPEGExportTests, CancelReportsAtOnceAndACancelledOperationNeverRuns) {
+    const auto input = inputs / "photo.jpg";
+    TestImages::writeJPEG(input, 30, 30, TestImages::gradient);
+    const auto statuses = run(item(input, noResize()), true);
+    EXPECT_EQ(kinds(statuses), std::vector<Status>{Status::cancelled});
+    EXPECT_EQ(events, std::vector<std::string>{"completed"});
+    EXPECT_EQ(completions[0].result.kind(), CancellableResult::Kind::cancelled);
+    EXPECT_TRUE(outputs(inputs).empty());
+}
+
+TEST_F(JPEGExportTests, ExistingNamesAreNumberedAndARefusingFolderFallsBackToPictures) {
+    const auto input = inputs / "photo.jpg";
+    TestImages::writeJPEG(input, 30, 30, TestImages::gradient);
+    std::ofstream(inputs / "photo-orlix@1x.jpg") << "keep";
+    const auto size = fixed(ResizeConfig::none(), OutputResolution::x1, 1.0);
+    EXPECT_EQ(run(item(input, size)).back().out, Url::fileUrl(inputs / "photo-orlix@1x-1.jpg"));
+    std::ifstream kept(inputs / "photo-orlix@1x.jpg");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep");
+
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root ignores folder permissions";
+    }
+    ::chmod(inputs.c_str(), 0555);
+    const auto statuses = run(item(input, size));
+    ::chmod(inputs.c_str(), 0755);
+    EXPECT_EQ(statuses.back().out, Url::fileUrl(home.path() / "Pictures/photo-orlix@1x.jpg"));
+}
+
+TEST_F(JPEGExportTests, WriteFailureEverywhereCarriesTheFirstAttemptsText) {
+    const auto input = inputs / "photo.jpg";
+    TestImages::writeJPEG(input, 30, 30, TestImages::gradient);
+    // Every candidate name, plain and numbered, is taken by a folder, also in Pictures.
+    for (const auto& folder : {inputs, home.path() / "Pictures"}) {
+        fs::create_directories(folder / "photo-orlix@1x.jpg");
+        for (int k = 1; k <= 5; ++k) {
+            fs::create_directories(folder / ("photo-orlix@1x-" + std::to_string(k) + ".jpg"));
+        }
+    }
+    const auto statuses = run(item(input, fixed(ResizeConfig::none(), OutputResolution::x1, 1.0)));
+    ASSERT_EQ(statuses.back().kind, Status::failed);
+    EXPECT_EQ(statuses.back().error,
+              (JPEGExportError{Error::fileWriteFailed, "File already exists"}));
+}
+
+} // namespace
+} // namespace orlix

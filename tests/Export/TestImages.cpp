@@ -1,0 +1,93 @@
+#include "TestImages.h"
+
+#include "EncoderOutput.h"
+#include "Export/Codec/PNGWriter.h"
+#include "Export/JPEGCompressor.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+
+namespace orlix::testing {
+
+std::shared_ptr<BitmapImageRep> TestImages::rgbaBitmap(std::uint32_t width, std::uint32_t height,
+                                                       const ColourAt& colour) {
+    auto bitmap = BitmapImageRep::make(width, height, CoarseBitmapInfo::rgbaSRGB());
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            const auto rgb = colour(x, y);
+            auto* pixel = bitmap->row(y) + x * 4;
+            std::copy(rgb.begin(), rgb.end(), pixel);
+            pixel[3] = 255;
+        }
+    }
+    return bitmap;
+}
+
+void TestImages::writeBytes(const std::filesystem::path& path,
+                            const std::vector<std::uint8_t>& bytes) {
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    ASSERT_TRUE(file.good()) << path;
+}
+
+void TestImages::writeJPEG(const std::filesystem::path& path, std::uint32_t width,
+                           std::uint32_t height, const ColourAt& colour, double density) {
+    const auto bitmap = rgbaBitmap(width, height, colour);
+    const auto file = compressJPEG({bitmap->data(), bitmap->byteCount()}, 95, width, height, false,
+                                   true, density, density);
+    ASSERT_TRUE(file);
+    writeBytes(path, *file);
+}
+
+void TestImages::writeGreyJPEG(const std::filesystem::path& path, std::uint32_t width,
+                               std::uint32_t height) {
+    std::vector<std::uint8_t> grey(std::size_t(width) * height);
+    for (std::size_t i = 0; i < grey.size(); ++i) {
+        grey[i] = std::uint8_t(i * 7);
+    }
+    const auto file = compressJPEG(grey, 95, width, height, true, false, 1.0, 1.0);
+    ASSERT_TRUE(file);
+    writeBytes(path, *file);
+}
+
+void TestImages::writePNG(const std::filesystem::path& path, std::uint32_t width,
+                          std::uint32_t height, const ColourAt& colour, double density) {
+    std::map<std::array<std::uint8_t, 3>, std::uint8_t> indices;
+    std::vector<std::uint8_t> palette;
+    std::vector<std::uint8_t> pixels;
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            const auto rgb = colour(x, y);
+            const auto [entry, added] = indices.emplace(rgb, std::uint8_t(indices.size()));
+            if (added) {
+                ASSERT_LE(indices.size(), 256u);
+                palette.insert(palette.end(), {rgb[0], rgb[1], rgb[2], 255});
+            }
+            pixels.push_back(entry->second);
+        }
+    }
+    std::uint8_t* data = nullptr;
+    std::uint32_t length = 0;
+    const bool encoded =
+        encodeIndexedPNG(pixels.data(), palette.data(), std::uint16_t(palette.size() / 4), width,
+                         height, &data, &length, density, density);
+    const auto file = takeEncoderOutput(encoded, data, length);
+    ASSERT_TRUE(file);
+    writeBytes(path, *file);
+}
+
+std::array<std::uint8_t, 3> TestImages::noise(std::uint32_t x, std::uint32_t y) {
+    std::uint32_t state = x * 73856093u ^ y * 19349663u;
+    state ^= state >> 13;
+    state *= 0x5bd1e995u;
+    state ^= state >> 15;
+    return {std::uint8_t(state), std::uint8_t(state >> 8), std::uint8_t(state >> 16)};
+}
+
+std::array<std::uint8_t, 3> TestImages::gradient(std::uint32_t x, std::uint32_t y) {
+    return {std::uint8_t(x), std::uint8_t(y), std::uint8_t(x + y)};
+}
+
+} // namespace orlix::testing

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Export/BitmapImageRep.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace orlix::testing {
+
+// Colour of the pixel at (x, y) as red, green, blue.
+using ColourAt = std::function<std::array<std::uint8_t, 3>(std::uint32_t x, std::uint32_t y)>;
+
+// Image files and bitmaps the export tests are made of.
+class TestImages {
+public:
+    static std::shared_ptr<BitmapImageRep> rgbaBitmap(std::uint32_t width, std::uint32_t height,
+                                                      const ColourAt& colour);
+    // A JPEG file at quality 95 with the given density in pixels per point.
+    static void writeJPEG(const std::filesystem::path& path, std::uint32_t width,
+                          std::uint32_t height, const ColourAt& colour, double density = 1.0);
+    static void writeGreyJPEG(const std::filesystem::path& path, std::uint32_t width,
+                              std::uint32_t height);
+    // A palette PNG of the colours the function gives (at most 256 distinct ones).
+    static void writePNG(const std::filesystem::path& path, std::uint32_t width,
+                         std::uint32_t height, const ColourAt& colour, double density = 1.0);
+    static void writeBytes(const std::filesystem::path& path,
+                           const std::vector<std::uint8_t>& bytes);
+
+    // Noise that no encoder can shrink much, and that has no flat areas.
+    static std::array<std::uint8_t, 3> noise(std::uint32_t x, std::uint32_t y);
+    static std::array<std::uint8_t, 3> gradient(std::uint32_t x, std::uint32_t y);
+};
+
+} // namespace orlix::testing
