@@ -271,5 +271,33 @@ TEST_F(JPEGExportTests, WriteFailureEverywhereCarriesTheFirstAttemptsText) {
               (JPEGExportError{Error::fileWriteFailed, "File already exists"}));
 }
 
+TEST_F(JPEGExportTests, OddNamesTinyImagesAndMisnamedFilesExport) {
+    // Names are paths, never shell words or text lines: none of these may confuse the export.
+    const std::vector<std::pair<std::string, std::string>> names = {
+        {"with space.jpg", "with space-orlix.jpg"},
+        {"-dash.jpg", "-dash-orlix.jpg"},
+        {"new\nline.jpg", "new\nline-orlix.jpg"},
+        {"\u00fcml\u00e4ut \u5199\u771f.JPEG", "\u00fcml\u00e4ut \u5199\u771f-orlix.jpg"},
+        {"archive.tar.png", "archive.tar-orlix.jpg"},
+    };
+    UserDefaults::standardUserDefaults()->setObject(10, "OXForcedJPEGQuality");
+    for (const auto& [input, output] : names) {
+        // Big enough that a low quality makes it smaller; the .png is a JPEG inside.
+        TestImages::writeJPEG(inputs / input, 64, 64, TestImages::gradient);
+        const auto statuses = run(item(inputs / input, noResize()));
+        ASSERT_EQ(statuses.back().kind, Status::succeeded) << input;
+        EXPECT_EQ(statuses.back().out, Url::fileUrl(inputs / output));
+    }
+    const auto tiny = inputs / "tiny.png";
+    TestImages::writePNG(tiny, 1, 1, [](auto, auto) {
+        return std::array<std::uint8_t, 3>{1, 2, 3};
+    });
+    EXPECT_EQ(run(item(tiny, fixed(ResizeConfig::percentage({50}), OutputResolution::x1, 1.0)))
+                  .back()
+                  .kind,
+              Status::succeeded);
+    EXPECT_EQ(infos.back().resultPixelSize, (ImagePixelSize{1, 1})) << "0 x 0 is raised to 1 x 1";
+}
+
 } // namespace
 } // namespace orlix
