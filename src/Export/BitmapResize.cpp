@@ -43,6 +43,12 @@ BitmapResize::resized(const std::shared_ptr<const BitmapImageRep>& source,
     if (!sizes) {
         return nullptr;
     }
+    // Drawing at the same size and place reproduces every pixel exactly: skip the copy, which for
+    // a large image would double the memory of the export.
+    const ImagePixelSize sourceSize{source->pixelsWide(), source->pixelsHigh()};
+    if (sizes->canvas == sourceSize && sizes->draw == sourceSize) {
+        return source;
+    }
     auto canvas = BitmapImageRep::make(sizes->canvas.width, sizes->canvas.height, source->info());
     if (!canvas) {
         return nullptr;

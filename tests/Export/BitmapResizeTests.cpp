@@ -35,7 +35,6 @@ TEST(BitmapResizeTests, SameSizeOutputOfAnOddBitmapKeepsEveryPixel) {
     std::shared_ptr<const BitmapImageRep> source = TestImages::rgbaBitmap(7, 5, TestImages::noise);
     const auto same = BitmapResize::resized(source, ResizeConfig::percentage({100}), {});
     ASSERT_TRUE(same);
-    ASSERT_NE(same, source);
     EXPECT_TRUE(std::equal(source->data(), source->data() + source->byteCount(), same->data()));
 }
 

@@ -81,6 +81,8 @@ UINT16 dotsPerInch(double density) {
 struct JPEGImage {
     const std::uint8_t* samples;
     int components;
+    // The components, plus alpha when the pixels carry it.
+    int inputSamples;
     std::uint8_t quality;
     std::uint32_t width;
     std::uint32_t height;
@@ -95,9 +97,12 @@ struct JPEGJob {
     JPEGErrorRecovery errors{};
     jpeg_compress_struct compressor{};
     MemoryDestination destination{};
+    // One row without alpha, made before the recovery point so that a jump back loses nothing.
+    std::vector<std::uint8_t> row;
 
     explicit JPEGJob(const JPEGImage& image)
-        : image(image) {
+        : image(image)
+        , row(std::size_t{image.width} * image.components) {
         destination.manager.init_destination = startOutput;
         destination.manager.empty_output_buffer = continueOutput;
         destination.manager.term_destination = finishOutput;
@@ -125,6 +130,22 @@ void describeImage(jpeg_compress_struct& compressor, const JPEGImage& image) {
     jpeg_simple_progression(&compressor);
 }
 
+// The row as the encoder takes it: the pixels' own when they have no alpha, else a copy of the
+// colour samples. Copying a row at a time keeps a second full-size image out of memory.
+JSAMPROW samplesOfRow(JPEGJob& job, JDIMENSION y) {
+    const JPEGImage& image = job.image;
+    const std::size_t inputStride = static_cast<std::size_t>(image.inputSamples);
+    const std::uint8_t* input = image.samples + std::size_t{y} * image.width * inputStride;
+    if (image.inputSamples == image.components) {
+        return const_cast<JSAMPROW>(input);
+    }
+    std::uint8_t* output = job.row.data();
+    for (std::uint32_t x = 0; x < image.width; ++x, input += inputStride) {
+        output = std::copy(input, input + image.components, output);
+    }
+    return job.row.data();
+}
+
 // Runs between the recovery point and a possible library error: holds no object with a
 // destructor, since a jump back would skip it.
 void compress(JPEGJob& job) {
@@ -134,10 +155,8 @@ void compress(JPEGJob& job) {
     compressor.dest = &job.destination.manager;
     describeImage(compressor, job.image);
     jpeg_start_compress(&compressor, TRUE);
-    const std::size_t rowBytes = std::size_t{job.image.width} * job.image.components;
     while (compressor.next_scanline < compressor.image_height) {
-        JSAMPROW row =
-            const_cast<JSAMPROW>(job.image.samples + compressor.next_scanline * rowBytes);
+        JSAMPROW row = samplesOfRow(job, compressor.next_scanline);
         jpeg_write_scanlines(&compressor, &row, 1);
     }
     jpeg_finish_compress(&compressor);
@@ -149,18 +168,6 @@ bool compressWithRecovery(JPEGJob& job) {
     }
     compress(job);
     return true;
-}
-
-std::vector<std::uint8_t> droppingLastSample(const std::uint8_t* pixels, std::size_t pixelCount,
-                                             int components) {
-    const std::size_t inputStride = static_cast<std::size_t>(components) + 1;
-    std::vector<std::uint8_t> samples(pixelCount * static_cast<std::size_t>(components));
-    auto output = samples.begin();
-    for (std::size_t pixel = 0; pixel < pixelCount; ++pixel) {
-        const std::uint8_t* input = pixels + pixel * inputStride;
-        output = std::copy(input, input + components, output);
-    }
-    return samples;
 }
 
 bool fitsTheWriter(std::uint32_t width, std::uint32_t height, int inputSamples) {
@@ -181,11 +188,8 @@ bool encodeJPEG(const std::uint8_t* pixels, bool greyscale, bool hasAlpha, std::
         return false;
     }
     try {
-        const std::vector<std::uint8_t> withoutAlpha =
-            hasAlpha ? droppingLastSample(pixels, std::size_t{width} * height, components)
-                     : std::vector<std::uint8_t>();
-        const std::uint8_t* samples = hasAlpha ? withoutAlpha.data() : pixels;
-        JPEGJob job({samples, components, quality, width, height, xDensity, yDensity});
+        JPEGJob job({pixels, components, components + (hasAlpha ? 1 : 0), quality, width, height,
+                     xDensity, yDensity});
         if (!compressWithRecovery(job)) {
             return false;
         }
