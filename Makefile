@@ -10,14 +10,20 @@ PACKAGES := build-essential cmake ninja-build pkg-config clang-format \
 	libplist-dev libpng-dev libjpeg62-turbo-dev liblcms2-dev libimagequant-dev libzopfli-dev \
 	libgtest-dev libgmock-dev qt6-base-dev qt6-base-private-dev dbus-daemon xvfb
 
+# Peer tools the benchmarks measure against, and their quality metric.
+BENCH_PACKAGES := libjpeg-turbo-progs imagemagick libjxl-devtools time
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build test test-asan test-tsan demo format format-check clean
+.PHONY: all deps install build test test-asan test-tsan bench demo format format-check clean
 
 all: build
 
 deps:
-	@missing=$$(for p in $(PACKAGES); do \
+	@$(MAKE) --no-print-directory install PACKAGE_LIST="$(PACKAGES)"
+
+install:
+	@missing=$$(for p in $(PACKAGE_LIST); do \
 		dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
 	done); \
 	if [ -n "$$missing" ]; then \
@@ -49,11 +55,18 @@ test-tsan: deps
 	cmake --build $(TSAN_DIR) -j $(JOBS)
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_DIR) --output-on-failure -j $(JOBS)
 
+bench: deps
+	@$(MAKE) --no-print-directory install PACKAGE_LIST="$(BENCH_PACKAGES)"
+	$(call configure,build-bench,-DORLIX_BENCH=ON)
+	cmake --build build-bench -j $(JOBS) --target orlix-export-bench
+	build-bench/bench/orlix-export-bench $(IMAGES)
+
 demo: build
 	@echo
 	@echo "Orlix is built in $(BUILD_DIR)."
-	@echo "The platform layer is in place; the settings model, the export engine, task processing"
-	@echo "and the application come next, and then this target optimises sample images."
+	@echo "The settings model and the JPEG export are in place (make bench runs the export on"
+	@echo "sample images); the PNG export, task processing and the application come next, and"
+	@echo "then this target optimises sample images through Orlix itself."
 
 format:
 	find src tests bench \( -name '*.cpp' -o -name '*.h' \) | xargs -r clang-format -i
@@ -62,4 +75,4 @@ format-check:
 	find src tests bench \( -name '*.cpp' -o -name '*.h' \) | xargs -r clang-format --dry-run --Werror
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) build-bench

@@ -13,6 +13,10 @@ namespace {
 
 // A buffer larger than this means a request no image needs.
 constexpr std::uint64_t maximumBufferBytes = std::uint64_t{1} << 32;
+// Filtering along x first keeps every filtered source row; beyond this size the one-row order is
+// taken instead, even when it costs more arithmetic, so that a large image never needs a
+// float copy of itself.
+constexpr std::uint64_t largestAcrossFirstBytes = std::uint64_t{64} << 20;
 
 // Filters one line along x into every covered canvas column. `line` starts at source column
 // `lineStart`.
@@ -95,7 +99,7 @@ bool drawScaled(const BitmapImageRep& source, BitmapImageRep& canvas, const Resa
         std::uint64_t{down.sourceCount()} * lineLength * sizeof(float);
     std::vector<float> line(lineLength);
 
-    if (acrossFirstCost < downFirstCost && acrossFirstBytes <= maximumBufferBytes) {
+    if (acrossFirstCost < downFirstCost && acrossFirstBytes <= largestAcrossFirstBytes) {
         // Every source row the draw reads, filtered along x once.
         std::vector<float> filtered(std::size_t{down.sourceCount()} * lineLength);
         for (std::uint32_t row = 0; row < down.sourceCount(); ++row) {
