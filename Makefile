@@ -59,7 +59,7 @@ bench: deps
 	@$(MAKE) --no-print-directory install PACKAGE_LIST="$(BENCH_PACKAGES)"
 	$(call configure,build-bench,-DORLIX_BENCH=ON)
 	cmake --build build-bench -j $(JOBS) --target orlix-export-bench
-	build-bench/bench/orlix-export-bench $(IMAGES)
+	build-bench/bin/orlix-export-bench $(IMAGES)
 
 demo: build
 	@echo

@@ -37,4 +37,24 @@ void BitmapImageRep::getPixel(std::uint32_t x, std::uint32_t y, unsigned* sample
     }
 }
 
+std::shared_ptr<BitmapImageRep> BitmapImageRep::redrawnAsRGBA() const {
+    auto rgba = make(width_, height_, CoarseBitmapInfo::rgbaSRGB());
+    if (!rgba) {
+        return nullptr;
+    }
+    unsigned samples[4];
+    std::uint8_t* output = rgba->data();
+    for (std::uint32_t y = 0; y < height_; ++y) {
+        for (std::uint32_t x = 0; x < width_; ++x, output += 4) {
+            getPixel(x, y, samples);
+            const bool grey = isGreyscale();
+            output[0] = std::uint8_t(samples[0]);
+            output[1] = std::uint8_t(grey ? samples[0] : samples[1]);
+            output[2] = std::uint8_t(grey ? samples[0] : samples[2]);
+            output[3] = hasAlpha() ? std::uint8_t(samples[samplesPerPixel() - 1]) : 255;
+        }
+    }
+    return rgba;
+}
+
 } // namespace orlix

@@ -36,6 +36,10 @@ public:
     std::uint8_t* row(std::uint32_t y) { return pixels_.data() + y * bytesPerRow(); }
     const std::uint8_t* row(std::uint32_t y) const { return pixels_.data() + y * bytesPerRow(); }
 
+    // The same picture as premultiplied RGBA in sRGB (grey values are sRGB grey levels); nullptr
+    // when there is no memory for it.
+    std::shared_ptr<BitmapImageRep> redrawnAsRGBA() const;
+
     // The samples of one pixel, in sample order, into `samples` (room for four).
     void getPixel(std::uint32_t x, std::uint32_t y, unsigned* samples) const;
 

@@ -10,6 +10,8 @@ namespace orlix {
 
 // The progress of one JPEG export, as its row shows it.
 struct JPEGExportStatus {
+    using Error = JPEGExportError;
+
     enum class Kind {
         succeeded,
         failed,

@@ -1,9 +1,6 @@
 #include "Export/JPEGImageExporter.h"
-#include "Platform/MainQueue.h"
-#include "Platform/RunLoop.h"
+#include "ExportTestFixture.h"
 #include "Platform/UserDefaults.h"
-#include "Support/ScopedEnvironment.h"
-#include "Support/TemporaryDirectory.h"
 #include "TestImages.h"
 
 #include <gtest/gtest.h>
@@ -20,89 +17,12 @@ using testing::TestImages;
 using Status = JPEGExportStatus::Kind;
 using Error = JPEGExportError::Kind;
 
-struct Completion {
-    CancellableResult result;
-    std::optional<Url> outputUrl;
-    std::optional<ExportImageInfo> info;
-    std::optional<std::uint64_t> originalSize;
-    std::optional<std::uint64_t> exportedSize;
-};
-
-class JPEGExportTests : public ::testing::Test {
+class JPEGExportTests : public testing::ExportTestFixture<JPEGImageExporter, JPEGExportStatus> {
 protected:
-    JPEGExportTests() {
-        MainQueue::setExecutor(loop);
-        fs::create_directories(inputs);
-    }
-    ~JPEGExportTests() override { MainQueue::setExecutor(nullptr); }
-
-    std::shared_ptr<ImageExportItem> item(const fs::path& input, ExportSize size) {
-        return std::make_shared<ImageExportItem>(
-            Uuid(), Url::fileUrl(input), std::move(size),
-            [this](const Uuid&) { events.push_back("began"); },
-            [this](const Uuid&, const CancellableResult& result, const std::optional<Url>& url,
-                   const std::optional<ExportImageInfo>& info,
-                   std::optional<std::uint64_t> original, std::optional<std::uint64_t> exported) {
-                events.push_back("completed");
-                completions.push_back({result, url, info, original, exported});
-            });
-    }
-
-    // Runs the whole export of one item as the controller does and returns the statuses in the
-    // order the main queue delivered them.
     std::vector<JPEGExportStatus> run(const std::shared_ptr<ImageExportItem>& exportItem,
                                       bool cancelFirst = false) {
-        JPEGImageExporter exporter(exportItem, JPEGExportConfig{});
-        std::vector<JPEGExportStatus> statuses;
-        exporter.setStatusUpdater([&](const JPEGExportStatus& status) {
-            EXPECT_TRUE(MainQueue::isMainThread());
-            statuses.push_back(status);
-        });
-        exporter.setImageInfoUpdater([&](const ExportImageInfo& info) { infos.push_back(info); });
-        auto operations = exporter.operations();
-        EXPECT_EQ(operations.size(), 1u);
-        if (cancelFirst) {
-            operations[0]->cancel();
-        }
-        operations[0]->start();
-        loop->runUntilIdle();
-        return statuses;
+        return ExportTestFixture::run(exportItem, JPEGExportConfig{}, cancelFirst);
     }
-
-    std::vector<Status> kinds(const std::vector<JPEGExportStatus>& statuses) {
-        std::vector<Status> result;
-        for (const auto& status : statuses) {
-            result.push_back(status.kind);
-        }
-        return result;
-    }
-
-    static ExportSize noResize() {
-        return {ResizeConfig::none(), ExportSize::ResolutionType::none()};
-    }
-    static ExportSize fixed(ResizeConfig resize, OutputResolution resolution, double multiplier) {
-        return {resize, ExportSize::ResolutionType::fixed(resolution, multiplier)};
-    }
-
-    std::vector<fs::path> outputs(const fs::path& folder) const {
-        std::vector<fs::path> files;
-        for (const auto& entry : fs::directory_iterator(folder)) {
-            if (entry.path().filename().string().find("-orlix") != std::string::npos) {
-                files.push_back(entry.path().filename());
-            }
-        }
-        std::sort(files.begin(), files.end());
-        return files;
-    }
-
-    testing::TemporaryDirectory home;
-    testing::ScopedEnvironment homeVariable{"HOME", home.path().string()};
-    testing::ScopedEnvironment configVariable{"XDG_CONFIG_HOME", (home.path() / "config").string()};
-    fs::path inputs = home.path() / "in";
-    std::shared_ptr<RunLoop> loop = std::make_shared<RunLoop>();
-    std::vector<std::string> events;
-    std::vector<Completion> completions;
-    std::vector<ExportImageInfo> infos;
 };
 
 TEST_F(JPEGExportTests, SuccessfulExportReportsEveryStepAndNamesTheOutput) {
@@ -297,6 +217,26 @@ TEST_F(JPEGExportTests, OddNamesTinyImagesAndMisnamedFilesExport) {
                   .kind,
               Status::succeeded);
     EXPECT_EQ(infos.back().resultPixelSize, (ImagePixelSize{1, 1})) << "0 x 0 is raised to 1 x 1";
+}
+
+TEST_F(JPEGExportTests, ACancelBetweenStepsIsNoticedAtTheNextCheck) {
+    const auto input = inputs / "photo.png";
+    TestImages::writePNG(input, 16, 16, [](auto, auto) { return std::array<std::uint8_t, 3>{}; });
+    const auto cancelledAt = [&](Status at) {
+        return ExportTestFixture::cancelledAt<JPEGImageExporterOperation>(item(input, noResize()),
+                                                                          JPEGExportConfig{}, at);
+    };
+    using enum JPEGExportStatus::Kind;
+    EXPECT_EQ(cancelledAt(readingImage), (std::vector<Status>{readingImage, cancelled, cancelled}));
+    EXPECT_EQ(cancelledAt(analyzingImage),
+              (std::vector<Status>{readingImage, analyzingImage, cancelled, cancelled}));
+    EXPECT_EQ(
+        cancelledAt(generatingJPEG),
+        (std::vector<Status>{readingImage, analyzingImage, generatingJPEG, cancelled, cancelled}));
+    EXPECT_EQ(cancelledAt(writingFile),
+              (std::vector<Status>{readingImage, analyzingImage, generatingJPEG, writingFile,
+                                   cancelled, succeeded}));
+    EXPECT_EQ(outputs(inputs), std::vector<fs::path>{"photo-orlix.jpg"});
 }
 
 } // namespace

@@ -1,0 +1,152 @@
+#include "Export/ImageUtilsClient.h"
+
+#include "Export/ImageUtilsConnection.h"
+#include "Export/UnpremultipliedPixels.h"
+
+#include <algorithm>
+#include <atomic>
+
+namespace orlix {
+
+namespace {
+
+using imageutils::QuantizeReply;
+using imageutils::QuantizeRequest;
+
+std::atomic<QuantizeRequest::Quantizer> chosenQuantizer{QuantizeRequest::Quantizer::imagequant};
+
+// The export always asks for the fullest dithered palette; the settings' own palette size and
+// dither flag are not used.
+constexpr std::uint16_t requestedPaletteSize = 256;
+
+QuantizationResult ended(CancellableResult result) {
+    QuantizationResult ending;
+    ending.result = std::move(result);
+    return ending;
+}
+
+} // namespace
+
+void ImageUtilsClient::setQuantizer(QuantizeRequest::Quantizer quantizer) {
+    chosenQuantizer = quantizer;
+}
+
+QuantizationResult ImageUtilsClient::quantize(const BitmapImageRep& bitmap,
+                                              const PNGExportConfig& config,
+                                              const ShouldContinue& shouldContinue) {
+    const auto keepGoing = [&] { return !shouldContinue || shouldContinue(); };
+    std::shared_ptr<const BitmapImageRep> rgba;
+    if (bitmap.info() != CoarseBitmapInfo::rgbaSRGB()) {
+        rgba = bitmap.redrawnAsRGBA();
+        if (!rgba) {
+            return ended(CancellableResult::failure());
+        }
+    }
+    auto extraction = UnpremultipliedPixels::extract(rgba ? *rgba : bitmap, shouldContinue);
+    rgba.reset();
+    if (extraction.result.kind() != CancellableResult::Kind::success) {
+        return ended(extraction.result);
+    }
+    if (extraction.pixels.empty()) {
+        return ended(CancellableResult::failure());
+    }
+    if (!keepGoing()) {
+        return ended(CancellableResult::cancelled());
+    }
+    QuantizeRequest request;
+    request.pixels = std::move(extraction.pixels);
+    request.highQuality = config.highQuality;
+    request.dithered = true;
+    request.paletteSize = requestedPaletteSize;
+    request.width = bitmap.pixelsWide();
+    request.height = bitmap.pixelsHigh();
+    // The bitmap's own flag: an opaque picture is sent as such although its samples carry alpha.
+    request.hasAlpha = bitmap.hasAlpha();
+    request.quantizer = chosenQuantizer;
+    auto frame = request.encode();
+    request.pixels = {};
+    if (!keepGoing()) {
+        return ended(CancellableResult::cancelled());
+    }
+    const auto answer = ImageUtilsConnection::call(frame);
+    frame = {};
+    if (!answer) {
+        // A service that cannot be had is a failure; one that went away mid-call was stopped.
+        return ended(answer.error() == ImageUtilsConnection::Failure::interrupted
+                         ? CancellableResult::cancelled()
+                         : CancellableResult::failure());
+    }
+    const auto reply = QuantizeReply::decode(*answer);
+    if (!reply || !reply->hasResult) {
+        return ended(CancellableResult::failure());
+    }
+    return quantized(*reply, bitmap, shouldContinue);
+}
+
+bool ImageUtilsClient::fits(const QuantizeReply& reply, std::uint64_t pixelCount) {
+    const std::size_t entries = reply.palette.size() / 4;
+    if (reply.palette.size() % 4 != 0 || entries == 0 || entries > UINT16_MAX ||
+        reply.palettizedPixels.size() != pixelCount) {
+        return false;
+    }
+    // An index past the palette would make a PNG no reader accepts.
+    return std::all_of(reply.palettizedPixels.begin(), reply.palettizedPixels.end(),
+                       [&](std::uint8_t index) { return index < entries; });
+}
+
+QuantizationResult ImageUtilsClient::quantized(const QuantizeReply& reply,
+                                               const BitmapImageRep& bitmap,
+                                               const ShouldContinue& shouldContinue) {
+    const auto keepGoing = [&] { return !shouldContinue || shouldContinue(); };
+    // The reply's own success flag is not consulted: a palette and indices that fit are a result.
+    if (!fits(reply, std::uint64_t{bitmap.pixelsWide()} * bitmap.pixelsHigh())) {
+        return ended(CancellableResult::failure());
+    }
+    if (!keepGoing()) {
+        return ended(CancellableResult::cancelled());
+    }
+    QuantizationResult result;
+    result.palette = reply.palette;
+    if (!keepGoing()) {
+        return ended(CancellableResult::cancelled());
+    }
+    result.palettizedPixels = reply.palettizedPixels;
+    result.result = CancellableResult::success();
+    result.width = bitmap.pixelsWide();
+    result.height = bitmap.pixelsHigh();
+    result.paletteSize = std::uint16_t(reply.palette.size() / 4);
+    return result;
+}
+
+ImageUtilsClient::ZopfliResult ImageUtilsClient::zopfli(std::span<const std::uint8_t> png,
+                                                        const ShouldContinue& shouldContinue) {
+    const auto keepGoing = [&] { return !shouldContinue || shouldContinue(); };
+    using Kind = ZopfliResult::Kind;
+    if (!keepGoing()) {
+        return {Kind::cancelled, {}};
+    }
+    const auto frame = imageutils::ZopfliRequest{{png.begin(), png.end()}}.encode();
+    if (!keepGoing()) {
+        return {Kind::cancelled, {}};
+    }
+    const auto answer = ImageUtilsConnection::call(frame);
+    if (!answer) {
+        return {answer.error() == ImageUtilsConnection::Failure::interrupted ? Kind::cancelled
+                                                                             : Kind::failure,
+                {}};
+    }
+    auto reply = imageutils::ZopfliReply::decode(*answer);
+    if (!reply || !reply->success || reply->png.empty()) {
+        return {Kind::failure, {}};
+    }
+    if (!keepGoing()) {
+        return {Kind::cancelled, {}};
+    }
+    return {Kind::success, std::move(reply->png)};
+}
+
+void ImageUtilsClient::terminate() {
+    ImageUtilsConnection::terminate();
+}
+
+} // namespace orlix

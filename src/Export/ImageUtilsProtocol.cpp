@@ -1,0 +1,301 @@
+#include "Export/ImageUtilsProtocol.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+#include <span>
+
+namespace orlix::imageutils {
+
+namespace {
+
+// The payload buffer grows by at most this much per step, ahead of the bytes that arrive.
+constexpr std::size_t readGrowthStep = 16u << 20;
+
+void putU8(std::vector<std::uint8_t>& out, std::uint8_t value) {
+    out.push_back(value);
+}
+
+void putU16(std::vector<std::uint8_t>& out, std::uint16_t value) {
+    out.push_back(static_cast<std::uint8_t>(value));
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+void putU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        out.push_back(static_cast<std::uint8_t>(value >> shift));
+    }
+}
+
+// A byte string as u32 length and bytes. A string too long for the field gets the largest
+// length, which no frame can carry, so writeFrame refuses it instead of sending a wrapped length.
+void putBytes(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& bytes) {
+    putU32(out, static_cast<std::uint32_t>(std::min<std::size_t>(
+                    bytes.size(), std::numeric_limits<std::uint32_t>::max())));
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+std::uint32_t loadU32(const std::uint8_t* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+// Reads fields off a payload; any read past the end poisons it, so decoders check once at the end.
+class PayloadReader {
+public:
+    explicit PayloadReader(std::span<const std::uint8_t> bytes)
+        : bytes_(bytes) {}
+
+    std::uint8_t u8() { return take(1) ? bytes_[position_ - 1] : 0; }
+
+    std::uint16_t u16() {
+        if (!take(2)) {
+            return 0;
+        }
+        return static_cast<std::uint16_t>(bytes_[position_ - 2] | bytes_[position_ - 1] << 8);
+    }
+
+    std::uint32_t u32() { return take(4) ? loadU32(bytes_.data() + position_ - 4) : 0; }
+
+    bool flag() {
+        const std::uint8_t value = u8();
+        if (value > 1) {
+            failed_ = true;
+        }
+        return value == 1;
+    }
+
+    std::vector<std::uint8_t> bytes() {
+        const std::uint32_t length = u32();
+        if (failed_ || length > bytes_.size() - position_) {
+            failed_ = true;
+            return {};
+        }
+        const auto begin = bytes_.begin() + static_cast<std::ptrdiff_t>(position_);
+        position_ += length;
+        return {begin, begin + length};
+    }
+
+    // True when every read fitted and nothing is left over.
+    bool complete() const { return !failed_ && position_ == bytes_.size(); }
+
+private:
+    bool take(std::size_t count) {
+        if (failed_ || count > bytes_.size() - position_) {
+            failed_ = true;
+            return false;
+        }
+        position_ += count;
+        return true;
+    }
+
+    std::span<const std::uint8_t> bytes_;
+    std::size_t position_ = 0;
+    bool failed_ = false;
+};
+
+bool knownType(std::uint8_t type) {
+    return type >= static_cast<std::uint8_t>(MessageType::quantizeRequest) &&
+           type <= static_cast<std::uint8_t>(MessageType::terminateReply);
+}
+
+// False on end of file before `count` bytes, on an error, or on a receive timeout.
+bool readExactly(int descriptor, std::uint8_t* bytes, std::size_t count) {
+    while (count > 0) {
+        const ssize_t got = ::recv(descriptor, bytes, count, 0);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        bytes += got;
+        count -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+bool writeExactly(int descriptor, const std::uint8_t* bytes, std::size_t count) {
+    while (count > 0) {
+        const ssize_t sent = ::send(descriptor, bytes, count, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) {
+            continue;
+        }
+        if (sent <= 0) {
+            return false;
+        }
+        bytes += sent;
+        count -= static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+} // namespace
+
+Frame QuantizeRequest::encode() const {
+    Frame frame{MessageType::quantizeRequest, {}};
+    frame.payload.reserve(18 + pixels.size());
+    putU8(frame.payload, highQuality ? 1 : 0);
+    putU8(frame.payload, dithered ? 1 : 0);
+    putU16(frame.payload, paletteSize);
+    putU32(frame.payload, width);
+    putU32(frame.payload, height);
+    putU8(frame.payload, hasAlpha ? 1 : 0);
+    putU8(frame.payload, static_cast<std::uint8_t>(quantizer));
+    putBytes(frame.payload, pixels);
+    return frame;
+}
+
+std::optional<QuantizeRequest> QuantizeRequest::decode(const Frame& frame) {
+    if (frame.type != MessageType::quantizeRequest) {
+        return std::nullopt;
+    }
+    PayloadReader reader(frame.payload);
+    QuantizeRequest request;
+    request.highQuality = reader.flag();
+    request.dithered = reader.flag();
+    request.paletteSize = reader.u16();
+    request.width = reader.u32();
+    request.height = reader.u32();
+    request.hasAlpha = reader.flag();
+    const std::uint8_t quantizer = reader.u8();
+    request.pixels = reader.bytes();
+    if (!reader.complete() || quantizer > static_cast<std::uint8_t>(Quantizer::builtIn)) {
+        return std::nullopt;
+    }
+    request.quantizer = static_cast<Quantizer>(quantizer);
+    std::uint64_t expected = 0;
+    if (__builtin_mul_overflow(std::uint64_t{request.width}, std::uint64_t{request.height},
+                               &expected) ||
+        __builtin_mul_overflow(expected, std::uint64_t{4}, &expected) ||
+        expected != request.pixels.size()) {
+        return std::nullopt;
+    }
+    return request;
+}
+
+Frame QuantizeReply::encode() const {
+    Frame frame{MessageType::quantizeReply, {}};
+    frame.payload.reserve(10 + palette.size() + palettizedPixels.size());
+    putU8(frame.payload, hasResult ? 1 : 0);
+    putU8(frame.payload, success ? 1 : 0);
+    putBytes(frame.payload, palette);
+    putBytes(frame.payload, palettizedPixels);
+    return frame;
+}
+
+std::optional<QuantizeReply> QuantizeReply::decode(const Frame& frame) {
+    if (frame.type != MessageType::quantizeReply) {
+        return std::nullopt;
+    }
+    PayloadReader reader(frame.payload);
+    QuantizeReply reply;
+    reply.hasResult = reader.flag();
+    reply.success = reader.flag();
+    reply.palette = reader.bytes();
+    reply.palettizedPixels = reader.bytes();
+    if (!reader.complete()) {
+        return std::nullopt;
+    }
+    return reply;
+}
+
+Frame ZopfliRequest::encode() const {
+    Frame frame{MessageType::zopfliRequest, {}};
+    frame.payload.reserve(4 + png.size());
+    putBytes(frame.payload, png);
+    return frame;
+}
+
+std::optional<ZopfliRequest> ZopfliRequest::decode(const Frame& frame) {
+    if (frame.type != MessageType::zopfliRequest) {
+        return std::nullopt;
+    }
+    PayloadReader reader(frame.payload);
+    ZopfliRequest request;
+    request.png = reader.bytes();
+    if (!reader.complete()) {
+        return std::nullopt;
+    }
+    return request;
+}
+
+Frame ZopfliReply::encode() const {
+    Frame frame{MessageType::zopfliReply, {}};
+    frame.payload.reserve(5 + png.size());
+    putU8(frame.payload, success ? 1 : 0);
+    putBytes(frame.payload, png);
+    return frame;
+}
+
+std::optional<ZopfliReply> ZopfliReply::decode(const Frame& frame) {
+    if (frame.type != MessageType::zopfliReply) {
+        return std::nullopt;
+    }
+    PayloadReader reader(frame.payload);
+    ZopfliReply reply;
+    reply.success = reader.flag();
+    reply.png = reader.bytes();
+    if (!reader.complete()) {
+        return std::nullopt;
+    }
+    return reply;
+}
+
+std::optional<MessageType> replyTypeFor(MessageType request) {
+    switch (request) {
+    case MessageType::quantizeRequest:
+        return MessageType::quantizeReply;
+    case MessageType::zopfliRequest:
+        return MessageType::zopfliReply;
+    case MessageType::terminateRequest:
+        return MessageType::terminateReply;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<Frame> readFrame(int descriptor) {
+    std::uint8_t header[frameHeaderSize];
+    if (!readExactly(descriptor, header, sizeof header)) {
+        return std::nullopt;
+    }
+    const std::uint32_t length = loadU32(header + 5);
+    if (loadU32(header) != frameMagic || !knownType(header[4]) || length > maxPayloadSize) {
+        return std::nullopt;
+    }
+    Frame frame{static_cast<MessageType>(header[4]), {}};
+    while (frame.payload.size() < length) {
+        const std::size_t have = frame.payload.size();
+        const std::size_t target = have + std::min<std::size_t>(length - have, readGrowthStep);
+        if (target > frame.payload.capacity()) {
+            // Geometric growth as usual, but never beyond what the header announced.
+            frame.payload.reserve(
+                std::min<std::size_t>(length, std::max(target, 2 * frame.payload.capacity())));
+        }
+        frame.payload.resize(target);
+        if (!readExactly(descriptor, frame.payload.data() + have, frame.payload.size() - have)) {
+            return std::nullopt;
+        }
+    }
+    return frame;
+}
+
+bool writeFrame(int descriptor, const Frame& frame) {
+    if (frame.payload.size() > maxPayloadSize) {
+        return false;
+    }
+    const auto length = static_cast<std::uint32_t>(frame.payload.size());
+    std::vector<std::uint8_t> header;
+    header.reserve(frameHeaderSize);
+    putU32(header, frameMagic);
+    putU8(header, static_cast<std::uint8_t>(frame.type));
+    putU32(header, length);
+    return writeExactly(descriptor, header.data(), header.size()) &&
+           writeExactly(descriptor, frame.payload.data(), frame.payload.size());
+}
+
+} // namespace orlix::imageutils

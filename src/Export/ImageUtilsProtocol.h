@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// The frames the export engine and orlix-image-utils exchange over their Unix socket. Both sides
+// treat the other as untrusted: every length is checked against the bytes actually present
+// before anything is allocated or read.
+namespace orlix::imageutils {
+
+// 'O', 'X', 'I', 'U' in stream order.
+constexpr std::uint32_t frameMagic = 0x5549584F;
+// Magic (u32), message type (u8), payload length (u32), all little-endian.
+constexpr std::size_t frameHeaderSize = 9;
+// Room for a quantise request of a 300-megapixel image; anything claiming more is refused before
+// a byte of it is allocated.
+constexpr std::uint32_t maxPayloadSize = 1'200'000'000;
+
+enum class MessageType : std::uint8_t {
+    quantizeRequest = 1,
+    quantizeReply,
+    zopfliRequest,
+    zopfliReply,
+    terminateRequest,
+    terminateReply,
+};
+
+struct Frame {
+    MessageType type = MessageType::terminateRequest;
+    std::vector<std::uint8_t> payload;
+};
+
+struct QuantizeRequest {
+    enum class Quantizer : std::uint8_t { imagequant, builtIn };
+
+    // width × height pixels of red, green, blue, alpha (not premultiplied), top row first.
+    std::vector<std::uint8_t> pixels;
+    bool highQuality = false;
+    bool dithered = true;
+    std::uint16_t paletteSize = 256;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    bool hasAlpha = true;
+    Quantizer quantizer = Quantizer::imagequant;
+
+    Frame encode() const;
+    // Refuses a frame of another type, any inconsistent length, flags other than 0 or 1, an
+    // unknown quantizer, and pixels that are not exactly width × height × 4 bytes.
+    static std::optional<QuantizeRequest> decode(const Frame& frame);
+};
+
+struct QuantizeReply {
+    bool hasResult = false;
+    bool success = false;
+    // 4 bytes per entry: red, green, blue, alpha.
+    std::vector<std::uint8_t> palette;
+    // One palette index per pixel.
+    std::vector<std::uint8_t> palettizedPixels;
+
+    Frame encode() const;
+    // Only checks that the frame is well formed; whether palette and indices fit the image is for
+    // the caller, which knows the image.
+    static std::optional<QuantizeReply> decode(const Frame& frame);
+};
+
+struct ZopfliRequest {
+    std::vector<std::uint8_t> png;
+
+    Frame encode() const;
+    static std::optional<ZopfliRequest> decode(const Frame& frame);
+};
+
+struct ZopfliReply {
+    bool success = false;
+    std::vector<std::uint8_t> png;
+
+    Frame encode() const;
+    static std::optional<ZopfliReply> decode(const Frame& frame);
+};
+
+// The reply type that answers `request`, or nothing when `request` is not a request.
+std::optional<MessageType> replyTypeFor(MessageType request);
+
+// Reads one whole frame. Nothing on end of file (also before the first byte), on a read error or
+// timeout, and on a header that is malformed or announces more than maxPayloadSize. The payload
+// buffer grows with the bytes that actually arrive, so a peer that announces a large payload and
+// sends nothing costs nothing.
+std::optional<Frame> readFrame(int descriptor);
+
+// Writes one whole frame to a socket; false when the peer has gone (no SIGPIPE), on an error or
+// timeout, or when the payload exceeds maxPayloadSize.
+bool writeFrame(int descriptor, const Frame& frame);
+
+} // namespace orlix::imageutils

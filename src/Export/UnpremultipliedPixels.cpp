@@ -1,0 +1,49 @@
+#include "Export/UnpremultipliedPixels.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orlix {
+
+std::uint8_t UnpremultipliedPixels::unpremultiplied(unsigned colour, unsigned alpha) {
+    // A fully transparent pixel keeps its colour. A colour above its alpha is not valid
+    // premultiplied data; it is held to white rather than wrapped around.
+    const float divisor = alpha < 1 ? 255.0f : float(alpha);
+    const float value = std::ceil(float(colour) * 255.0f / divisor);
+    return std::uint8_t(std::min(value, 255.0f));
+}
+
+UnpremultipliedPixels::Extraction
+UnpremultipliedPixels::extract(const BitmapImageRep& bitmap, const ShouldContinue& shouldContinue) {
+    const auto keepGoing = [&] { return !shouldContinue || shouldContinue(); };
+    const std::size_t samples = std::size_t(bitmap.samplesPerPixel());
+    const std::uint32_t width = bitmap.pixelsWide();
+    const std::uint32_t height = bitmap.pixelsHigh();
+    std::vector<std::uint8_t> pixels(samples * width * height);
+    if (height == 0) {
+        return {CancellableResult::success(), std::move(pixels)};
+    }
+    if (!keepGoing()) {
+        return {CancellableResult::cancelled(), {}};
+    }
+    const bool alpha = bitmap.hasAlpha();
+    for (std::uint32_t y = 0; y < height; ++y) {
+        const std::uint8_t* input = bitmap.row(y);
+        std::uint8_t* output = pixels.data() + std::size_t(y) * width * samples;
+        for (std::uint32_t x = 0; x < width; ++x, input += samples, output += samples) {
+            std::copy_n(input, samples, output);
+            if (alpha) {
+                const unsigned a = input[samples - 1];
+                for (std::size_t s = 0; s + 1 < samples; ++s) {
+                    output[s] = unpremultiplied(input[s], a);
+                }
+            }
+        }
+        if (y + 1 < height && !keepGoing()) {
+            return {CancellableResult::cancelled(), {}};
+        }
+    }
+    return {CancellableResult::success(), std::move(pixels)};
+}
+
+} // namespace orlix

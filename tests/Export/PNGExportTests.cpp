@@ -1,0 +1,186 @@
+#include "Export/Codec/ImageDecoder.h"
+#include "Export/Codec/PNGWriter.h"
+#include "Export/ImageUtilsClient.h"
+#include "Export/ImageUtilsConnection.h"
+#include "Export/PNGImageExporter.h"
+#include "ExportTestFixture.h"
+#include "TestImages.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <thread>
+
+namespace orlix {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TestImages;
+using Status = PNGExportStatus::Kind;
+using Error = PNGExportError::Kind;
+
+class PNGExportTests : public testing::ExportTestFixture<PNGImageExporter, PNGExportStatus> {
+protected:
+    ~PNGExportTests() override { ImageUtilsConnection::setServiceExecutable({}); }
+
+    std::vector<PNGExportStatus> run(const fs::path& input, ExportSize size, bool zopfli = false,
+                                     bool cancelFirst = false) {
+        PNGExportConfig config;
+        config.useZopfli = zopfli;
+        return ExportTestFixture::run(item(input, std::move(size)), config, cancelFirst);
+    }
+
+    std::vector<Status> cancelledAt(const fs::path& input, Status at, bool zopfli) {
+        return ExportTestFixture::cancelledAt<PNGImageExporterOperation>(
+            item(input, noResize()), PNGExportConfig{256, true, false, zopfli}, at);
+    }
+
+    static Error failure(const std::vector<PNGExportStatus>& statuses) {
+        EXPECT_EQ(statuses.back().kind, Status::failed);
+        return statuses.back().error.value_or(PNGExportError{Error::unknown, {}}).kind;
+    }
+
+    static std::set<std::uint32_t> coloursOf(const fs::path& png) {
+        const auto decoded = ImageDecoder::decodeFile(png);
+        EXPECT_TRUE(decoded);
+        std::set<std::uint32_t> colours;
+        unsigned samples[4] = {};
+        for (std::uint32_t y = 0; decoded && y < decoded->bitmap->pixelsHigh(); ++y) {
+            for (std::uint32_t x = 0; x < decoded->bitmap->pixelsWide(); ++x) {
+                decoded->bitmap->getPixel(x, y, samples);
+                colours.insert(samples[0] << 24 | samples[1] << 16 | samples[2] << 8 | samples[3]);
+            }
+        }
+        return colours;
+    }
+};
+
+TEST_F(PNGExportTests, ColourImageIsReducedToAPaletteAndNamedAfterItsResolution) {
+    const auto input = inputs / "a.jpg";
+    TestImages::writeJPEG(input, 96, 64, TestImages::noise);
+    const auto statuses =
+        run(input, fixed(ResizeConfig::percentage({50}), OutputResolution::x2, 1.0));
+    EXPECT_EQ(kinds(statuses),
+              (std::vector<Status>{Status::readingImage, Status::optimizingImage,
+                                   Status::generatingPNG, Status::writingFile, Status::succeeded}));
+    const auto output = inputs / "a-orlix@2x.png";
+    EXPECT_EQ(statuses.back().out, Url::fileUrl(output));
+    EXPECT_LE(coloursOf(output).size(), 256u);
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_EQ(completions[0].exportedSize, fs::file_size(output));
+    EXPECT_EQ(infos.back().resultPixelSize, (ImagePixelSize{48, 32}));
+}
+
+TEST_F(PNGExportTests, ZopfliRecompressesWithoutChangingPixels) {
+    const auto input = inputs / "b.jpg";
+    TestImages::writeJPEG(input, 64, 64, TestImages::gradient);
+    const auto plain = run(input, noResize());
+    const auto recompressed = run(input, noResize(), true);
+    EXPECT_EQ(
+        kinds(recompressed),
+        (std::vector<Status>{Status::readingImage, Status::optimizingImage, Status::generatingPNG,
+                             Status::optimizingPNG, Status::writingFile, Status::succeeded}));
+    ASSERT_TRUE(plain.back().out && recompressed.back().out);
+    const auto first = plain.back().out->path();
+    const auto second = recompressed.back().out->path();
+    EXPECT_LE(fs::file_size(second), fs::file_size(first));
+    EXPECT_EQ(coloursOf(first), coloursOf(second));
+}
+
+TEST_F(PNGExportTests, GreyImagesWithoutAlphaNeverAskTheServiceUnlessZopfliIsOn) {
+    const auto grey = inputs / "grey.jpg";
+    TestImages::writeGreyJPEG(grey, 40, 30);
+    const auto colour = inputs / "colour.jpg";
+    TestImages::writeJPEG(colour, 40, 30, TestImages::noise);
+    ImageUtilsConnection::setServiceExecutable(home.path() / "no-such-service");
+    ImageUtilsClient::terminate();
+
+    EXPECT_EQ(kinds(run(grey, noResize())),
+              (std::vector<Status>{Status::readingImage, Status::optimizingImage,
+                                   Status::generatingPNG, Status::writingFile, Status::succeeded}));
+    // Without the service, everything that needs it fails without a file.
+    EXPECT_EQ(failure(run(grey, noResize(), true)), Error::pngGenerationFailed);
+    EXPECT_EQ(failure(run(colour, noResize())), Error::pngOptimizationFailed);
+    EXPECT_EQ(outputs(inputs), std::vector<fs::path>{"grey-orlix.png"});
+}
+
+TEST_F(PNGExportTests, ReExportingAPNGThatCannotShrinkWritesNothing) {
+    // A grey PNG as the grey path itself writes it comes out byte for byte the same.
+    const auto again = inputs / "again.PNG";
+    std::vector<std::uint8_t> grey(48 * 32);
+    for (std::size_t i = 0; i < grey.size(); ++i) {
+        grey[i] = std::uint8_t(i * 37);
+    }
+    std::uint8_t* data = nullptr;
+    std::uint32_t length = 0;
+    ASSERT_TRUE(encodeGrayPNG(grey.data(), 48, 32, &data, &length, 1.0, 1.0));
+    TestImages::writeBytes(again, {data, data + length});
+    std::free(data);
+    EXPECT_EQ(failure(run(again, noResize())), Error::resultFileSizeLargerThanSourceFileSize);
+    EXPECT_TRUE(outputs(inputs).empty());
+    // A resolution output is written whatever its size.
+    EXPECT_EQ(run(again, fixed(ResizeConfig::none(), OutputResolution::x1, 1.0)).back().kind,
+              Status::succeeded);
+}
+
+TEST_F(PNGExportTests, CancelBeforeTheStartReportsOnceAndWritesNothing) {
+    const auto input = inputs / "d.jpg";
+    TestImages::writeJPEG(input, 16, 16, TestImages::noise);
+    EXPECT_EQ(kinds(run(input, noResize(), false, true)), std::vector<Status>{Status::cancelled});
+    EXPECT_EQ(events, std::vector<std::string>{"completed"});
+    EXPECT_TRUE(outputs(inputs).empty());
+}
+
+TEST_F(PNGExportTests, CancellingDuringZopfliStopsTheServiceAndTheNextExportWorks) {
+    const auto large = inputs / "large.jpg";
+    // Just under the size that Zopfli still gives its most iterations: seconds of work.
+    TestImages::writeJPEG(large, 1000, 1000, TestImages::noise);
+    PNGImageExporter exporter(item(large, noResize()), PNGExportConfig{256, true, false, true});
+    std::vector<Status> statuses;
+    exporter.setStatusUpdater(
+        [&](const PNGExportStatus& status) { statuses.push_back(status.kind); });
+    auto operation = exporter.operations().front();
+    std::thread worker([&] { operation->start(); });
+    const bool recompressing = loop->runUntil(
+        [&] { return !statuses.empty() && statuses.back() == Status::optimizingPNG; },
+        std::chrono::seconds(60));
+    // What cancelling a run does: every operation is cancelled and the service told to stop.
+    operation->cancel();
+    ImageUtilsClient::terminate();
+    worker.join();
+    loop->runUntilIdle();
+    ASSERT_TRUE(recompressing);
+    // The cancel's own report, then the pipeline's when it notices.
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), Status::cancelled), 2);
+    EXPECT_EQ(statuses.back(), Status::cancelled);
+    EXPECT_TRUE(outputs(inputs).empty());
+
+    const auto small = inputs / "small.jpg";
+    TestImages::writeJPEG(small, 16, 16, TestImages::noise);
+    EXPECT_EQ(run(small, noResize(), true).back().kind, Status::succeeded);
+}
+
+TEST_F(PNGExportTests, ACancelBetweenStepsIsNoticedAtTheNextCheck) {
+    const auto input = inputs / "e.jpg";
+    TestImages::writeJPEG(input, 32, 32, TestImages::noise);
+    const auto after = [](std::vector<Status> steps) {
+        steps.push_back(Status::cancelled);
+        steps.push_back(Status::cancelled);
+        return steps;
+    };
+    using enum PNGExportStatus::Kind;
+    EXPECT_EQ(cancelledAt(input, readingImage, false), after({readingImage}));
+    EXPECT_EQ(cancelledAt(input, optimizingImage, false), after({readingImage, optimizingImage}));
+    EXPECT_EQ(cancelledAt(input, generatingPNG, false),
+              after({readingImage, optimizingImage, generatingPNG}));
+    EXPECT_EQ(cancelledAt(input, optimizingPNG, true),
+              after({readingImage, optimizingImage, generatingPNG, optimizingPNG}));
+    // Once the file is being written the cancel no longer changes the outcome.
+    EXPECT_EQ(cancelledAt(input, writingFile, false),
+              (std::vector<Status>{readingImage, optimizingImage, generatingPNG, writingFile,
+                                   cancelled, succeeded}));
+    EXPECT_EQ(outputs(inputs), std::vector<fs::path>{"e-orlix.png"});
+}
+
+} // namespace
+} // namespace orlix

@@ -1,0 +1,48 @@
+#include "Export/UnpremultipliedPixels.h"
+
+#include <gtest/gtest.h>
+
+namespace orlix {
+namespace {
+
+std::shared_ptr<BitmapImageRep> bitmapOf(std::uint32_t width, std::uint32_t height,
+                                         CoarseBitmapInfo info,
+                                         const std::vector<std::uint8_t>& samples) {
+    auto bitmap = BitmapImageRep::make(width, height, info);
+    std::copy(samples.begin(), samples.end(), bitmap->data());
+    return bitmap;
+}
+
+TEST(UnpremultipliedPixelsTests, ColourIsDividedByAlphaAndRoundedUp) {
+    const auto rgba = bitmapOf(4, 1, CoarseBitmapInfo::rgbaSRGB(),
+                               {
+                                   100, 50, 0, 200, // half-bright colours under 200 of alpha
+                                   10, 20, 30, 0,   // fully transparent keeps its colour
+                                   255, 0, 0, 255,  // opaque is unchanged
+                                   200, 10, 0, 100, // a colour above its alpha is held at 255
+                               });
+    const auto extraction = UnpremultipliedPixels::extract(*rgba, nullptr);
+    ASSERT_EQ(extraction.result.kind(), CancellableResult::Kind::success);
+    EXPECT_EQ(extraction.pixels, (std::vector<std::uint8_t>{128, 64, 0, 200, 10, 20, 30, 0, 255, 0,
+                                                            0, 255, 255, 26, 0, 100}));
+
+    const auto greya = bitmapOf(2, 1, CoarseBitmapInfo::greyaGreyscale(), {64, 128, 7, 255});
+    EXPECT_EQ(UnpremultipliedPixels::extract(*greya, nullptr).pixels,
+              (std::vector<std::uint8_t>{128, 128, 7, 255}));
+}
+
+TEST(UnpremultipliedPixelsTests, ContinuationIsAskedBeforeTheFirstRowAndBetweenRows) {
+    const auto grey = bitmapOf(2, 3, CoarseBitmapInfo::greyGreyscale(), {1, 2, 3, 4, 5, 6});
+    int asked = 0;
+    const auto all = UnpremultipliedPixels::extract(*grey, [&] { return ++asked > 0; });
+    EXPECT_EQ(asked, 3) << "before the first row and after every row but the last";
+    EXPECT_EQ(all.pixels, (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
+
+    asked = 0;
+    const auto stopped = UnpremultipliedPixels::extract(*grey, [&] { return ++asked < 2; });
+    EXPECT_EQ(stopped.result.kind(), CancellableResult::Kind::cancelled);
+    EXPECT_TRUE(stopped.pixels.empty()) << "no partial buffer is handed on";
+}
+
+} // namespace
+} // namespace orlix
