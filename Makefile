@@ -11,7 +11,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config clang-format \
 	libgtest-dev libgmock-dev qt6-base-dev qt6-base-private-dev dbus-daemon xvfb
 
 # Peer tools the benchmarks measure against, and their quality metric.
-BENCH_PACKAGES := libjpeg-turbo-progs imagemagick libjxl-devtools time
+BENCH_PACKAGES := libjpeg-turbo-progs imagemagick libjxl-devtools time pngquant zopfli
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -58,7 +58,7 @@ test-tsan: deps
 bench: deps
 	@$(MAKE) --no-print-directory install PACKAGE_LIST="$(BENCH_PACKAGES)"
 	$(call configure,build-bench,-DORLIX_BENCH=ON)
-	cmake --build build-bench -j $(JOBS) --target orlix-export-bench
+	cmake --build build-bench -j $(JOBS) --target orlix-export-bench orlix-image-utils
 	build-bench/bin/orlix-export-bench $(IMAGES)
 
 demo: build

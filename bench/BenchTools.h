@@ -1,0 +1,29 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+namespace orlix::bench {
+
+// Running the peer tools and the quality metric from the benchmark.
+class BenchTools {
+public:
+    // ImageMagick 6 from the distribution; a stand-in named convert may come first on the PATH.
+    static const std::string magick;
+
+    static double secondsSince(std::chrono::steady_clock::time_point start);
+    // Runs a shell command and returns its wall time, or a negative value when it failed.
+    static double timed(const std::string& command);
+    static std::string output(const std::string& command);
+    static std::string quoted(const std::filesystem::path& path);
+    // ssimulacra of a candidate against its reference: lower is better, 0 means identical.
+    static double ssimulacra(const std::filesystem::path& reference,
+                             const std::filesystem::path& candidate);
+
+private:
+    // PNG for the metric: its PPM reader scores the same pixels differently.
+    static std::filesystem::path asPNG(const std::filesystem::path& path);
+};
+
+} // namespace orlix::bench

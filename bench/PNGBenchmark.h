@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace orlix::bench {
+
+// The PNG export against pngquant --speed 4 at 256 colours, and with Zopfli against pngquant
+// followed by zopflipng; both of Orlix's quantisers are measured.
+class PNGBenchmark {
+public:
+    static void run(const std::vector<std::filesystem::path>& images,
+                    const std::filesystem::path& scratch);
+
+private:
+    struct Result {
+        double bytes = 0;
+        double seconds = 0;
+        double ssimulacra = 0;
+    };
+    struct Totals {
+        Result ours, peer, ourZopfli, peerZopfli, builtIn;
+        int images = 0;
+    };
+
+    static void measure(const std::filesystem::path& input, const std::filesystem::path& scratch,
+                        Totals& totals);
+    static Result ours(const std::filesystem::path& input, const std::filesystem::path& reference,
+                       bool zopfli);
+    static Result peer(const std::filesystem::path& input, const std::filesystem::path& reference,
+                       const std::filesystem::path& output, bool zopfli);
+    static void add(Result& total, const Result& one);
+    static std::string describe(const char* label, const Result& result);
+};
+
+} // namespace orlix::bench
