@@ -4,10 +4,13 @@
 #include "Export/ImageUtilsConnection.h"
 #include "Export/PNGImageExporter.h"
 #include "ExportTestFixture.h"
+#include "Support/ScopedEnvironment.h"
 #include "TestImages.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fstream>
 #include <set>
 #include <thread>
 
@@ -180,6 +183,45 @@ TEST_F(PNGExportTests, ACancelBetweenStepsIsNoticedAtTheNextCheck) {
               (std::vector<Status>{readingImage, optimizingImage, generatingPNG, writingFile,
                                    cancelled, succeeded}));
     EXPECT_EQ(outputs(inputs), std::vector<fs::path>{"e-orlix.png"});
+}
+
+// The pid a hanging fake service writes once a request has reached it.
+pid_t waitForServiceMark(const fs::path& mark) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    pid_t pid = 0;
+    while (pid == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::ifstream(mark) >> pid;
+        std::this_thread::yield();
+    }
+    return pid;
+}
+
+TEST_F(PNGExportTests, AServiceKilledMidCallEndsTheExportCancelledAndIsReplaced) {
+    const auto input = inputs / "f.jpg";
+    TestImages::writeJPEG(input, 32, 32, TestImages::noise);
+    const auto mark = home.path() / "service.pid";
+    ImageUtilsConnection::setServiceExecutable(fs::read_symlink("/proc/self/exe").parent_path() /
+                                               "fake-image-utils");
+    for (const bool zopfli : {false, true}) {
+        SCOPED_TRACE(zopfli ? "during Zopfli" : "during quantisation");
+        fs::remove(mark);
+        ImageUtilsClient::terminate();
+        testing::ScopedEnvironment fake("ORLIX_FAKE_REPLY",
+                                        zopfli ? "hang-zopfli" : "hang-quantize");
+        testing::ScopedEnvironment markVariable("ORLIX_FAKE_MARK", mark.string());
+        std::vector<Status> statuses;
+        // Never cancelled by the test: only the service's death ends the call.
+        std::thread worker([&] { statuses = cancelledAt(input, Status::ready, zopfli); });
+        const pid_t service = waitForServiceMark(mark);
+        ASSERT_GT(service, 0);
+        ::kill(service, SIGKILL);
+        worker.join();
+        ASSERT_FALSE(statuses.empty());
+        EXPECT_EQ(statuses.back(), Status::cancelled);
+        EXPECT_TRUE(outputs(inputs).empty());
+    }
+    ImageUtilsConnection::setServiceExecutable({});
+    EXPECT_EQ(run(input, noResize()).back().kind, Status::succeeded);
 }
 
 } // namespace

@@ -6,8 +6,13 @@
 #include "ImageUtilsService/ImageUtilsServer.h"
 #include "ImageUtilsService/ServiceArguments.h"
 
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -25,7 +30,21 @@ Frame quantizeReply(std::size_t paletteBytes, std::size_t indexCount, std::uint8
     return reply.encode();
 }
 
+// Tells the test that a request has arrived, and which process to kill, then keeps the caller
+// waiting.
+std::optional<Frame> hang(const Frame& request) {
+    if (const char* mark = std::getenv("ORLIX_FAKE_MARK")) {
+        std::ofstream(mark) << ::getpid();
+    }
+    std::this_thread::sleep_for(std::chrono::minutes(1));
+    return orlix::ImageUtilsServer::answer(request);
+}
+
 std::optional<Frame> answer(const Frame& request, const std::string& kind) {
+    if ((kind == "hang-quantize" && request.type == MessageType::quantizeRequest) ||
+        (kind == "hang-zopfli" && request.type == MessageType::zopfliRequest)) {
+        return hang(request);
+    }
     if (request.type == MessageType::zopfliRequest && kind == "zopfli-failure") {
         return ZopfliReply{false, {}}.encode();
     }
