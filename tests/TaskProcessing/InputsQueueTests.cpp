@@ -32,7 +32,15 @@ protected:
             cancelled.push_back(identifier);
         });
     }
-    ~InputsQueueTests() override { MainQueue::setExecutor(nullptr); }
+    // The queue's last block may still hold it: wait until it is gone, and with it every post to
+    // the main queue, before the run loop goes.
+    ~InputsQueueTests() override {
+        const std::weak_ptr<InputsQueue> gone = queue;
+        queue.reset();
+        EXPECT_TRUE(eventually(*loop, [&] { return gone.expired(); }));
+        loop->runUntilIdle();
+        MainQueue::setExecutor(nullptr);
+    }
 
     void provide(std::optional<ResolutionConfig> resolution = std::nullopt,
                  OutputResolutionsPreference set = OutputResolutionsPreference::x2x1) {
