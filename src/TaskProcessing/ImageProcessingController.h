@@ -69,6 +69,9 @@ protected:
     ImageProcessingController(std::shared_ptr<ApplicationModalUIState> applicationModalUIState,
                               Environment environment);
 
+    // Wires the queues, observers and callbacks; the last step of creation.
+    void didCreate();
+
     virtual void taskGroupBegan() {}
     virtual void taskGroupCompleted(const CancellableResult& result);
     virtual void postProcessingCompleted();
@@ -78,7 +81,6 @@ protected:
 private:
     enum class UIState { none, settingsDialog, filePrompt };
 
-    void didCreate();
     void setUIState(UIState state, bool openDialogVisible, bool settingsDialogVisible);
     void runSettingsStep(const Preferences& preferences);
     void process(const std::vector<InputsQueue::ProcessingItem>& items);

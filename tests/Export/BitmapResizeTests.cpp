@@ -1,7 +1,7 @@
 #include "Export/BitmapImageRepWithMetadata.h"
 #include "Export/BitmapResize.h"
 #include "Support/TemporaryDirectory.h"
-#include "TestImages.h"
+#include "Support/TestImages.h"
 
 #include <gtest/gtest.h>
 

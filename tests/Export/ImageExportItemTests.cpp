@@ -2,7 +2,7 @@
 #include "Platform/MainQueue.h"
 #include "Platform/RunLoop.h"
 #include "Support/TemporaryDirectory.h"
-#include "TestImages.h"
+#include "Support/TestImages.h"
 
 #include <gtest/gtest.h>
 

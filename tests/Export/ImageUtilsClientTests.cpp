@@ -1,7 +1,7 @@
 #include "Export/ImageUtilsClient.h"
 #include "Export/ImageUtilsConnection.h"
 #include "Support/ScopedEnvironment.h"
-#include "TestImages.h"
+#include "Support/TestImages.h"
 
 #include <gtest/gtest.h>
 

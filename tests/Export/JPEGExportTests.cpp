@@ -1,7 +1,7 @@
 #include "Export/JPEGImageExporter.h"
 #include "ExportTestFixture.h"
 #include "Platform/UserDefaults.h"
-#include "TestImages.h"
+#include "Support/TestImages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "Export/JPEGQualityCalculator.h"
-#include "TestImages.h"
+#include "Support/TestImages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "Export/Codec/JPEGWriter.h"
 #include "Export/JPEGCompressor.h"
 
-#include "EncoderOutput.h"
+#include "Support/EncoderOutput.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "Export/PNGImageExporter.h"
 #include "ExportTestFixture.h"
 #include "Support/ScopedEnvironment.h"
-#include "TestImages.h"
+#include "Support/TestImages.h"
 
 #include <gtest/gtest.h>
 

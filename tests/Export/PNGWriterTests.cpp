@@ -1,6 +1,6 @@
 #include "Export/Codec/PNGWriter.h"
 
-#include "EncoderOutput.h"
+#include "Support/EncoderOutput.h"
 
 #include <gtest/gtest.h>
 

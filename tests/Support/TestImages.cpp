@@ -1,6 +1,6 @@
-#include "TestImages.h"
+#include "Support/TestImages.h"
 
-#include "EncoderOutput.h"
+#include "Support/EncoderOutput.h"
 #include "Export/Codec/PNGWriter.h"
 #include "Export/JPEGCompressor.h"
 
