@@ -90,4 +90,8 @@ std::array<std::uint8_t, 3> TestImages::gradient(std::uint32_t x, std::uint32_t 
     return {std::uint8_t(x), std::uint8_t(y), std::uint8_t(x + y)};
 }
 
+std::array<std::uint8_t, 3> TestImages::blocks(std::uint32_t x, std::uint32_t y) {
+    return {std::uint8_t((x / 4 % 16) * 16), std::uint8_t((y / 4 % 16) * 16), 90};
+}
+
 } // namespace orlix::testing

@@ -33,6 +33,8 @@ public:
     // Noise that no encoder can shrink much, and that has no flat areas.
     static std::array<std::uint8_t, 3> noise(std::uint32_t x, std::uint32_t y);
     static std::array<std::uint8_t, 3> gradient(std::uint32_t x, std::uint32_t y);
+    // Blocks of 4 x 4 pixels in up to 256 colours, for palette files of any size.
+    static std::array<std::uint8_t, 3> blocks(std::uint32_t x, std::uint32_t y);
 };
 
 } // namespace orlix::testing
