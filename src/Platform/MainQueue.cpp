@@ -14,18 +14,29 @@ namespace {
 struct InstalledExecutor {
     std::mutex mutex;
     std::shared_ptr<MainExecutor> executor;
+    bool everInstalled = false;
 };
 
+// Never destroyed: worker threads may still post while the process exits.
 InstalledExecutor& installedExecutor() {
-    static InstalledExecutor instance;
-    return instance;
+    static auto* instance = new InstalledExecutor;
+    return *instance;
 }
+
+// Work posted after the main loop has gone (while the program or a test winds down) has nobody
+// to run it; it is dropped.
+class DiscardingExecutor final : public MainExecutor {
+public:
+    void post(std::function<void()>) override {}
+    bool isCurrentThread() const override { return false; }
+};
 
 } // namespace
 
 void MainQueue::setExecutor(std::shared_ptr<MainExecutor> executor) {
     auto& installed = installedExecutor();
     std::lock_guard lock(installed.mutex);
+    installed.everInstalled = installed.everInstalled || executor != nullptr;
     std::swap(installed.executor, executor);
 }
 
@@ -55,12 +66,16 @@ bool MainQueue::isMainThread() {
 }
 
 std::shared_ptr<MainExecutor> MainQueue::requiredExecutor() {
-    auto current = executor();
-    if (!current) {
+    auto& installed = installedExecutor();
+    std::lock_guard lock(installed.mutex);
+    if (installed.executor) {
+        return installed.executor;
+    }
+    if (!installed.everInstalled) {
         std::fprintf(stderr, "orlix: main queue used before a main executor was installed\n");
         std::abort();
     }
-    return current;
+    return std::make_shared<DiscardingExecutor>();
 }
 
 } // namespace orlix

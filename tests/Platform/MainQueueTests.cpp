@@ -31,6 +31,7 @@ protected:
     ~MainQueueTests() override { MainQueue::setExecutor(nullptr); }
 
     RunLoop& loop() { return *loop_; }
+    void reinstall() { MainQueue::setExecutor(loop_); }
 
 private:
     std::shared_ptr<RunLoop> loop_ = std::make_shared<RunLoop>();
@@ -46,6 +47,12 @@ TEST_F(MainQueueTests, TheMainThreadIsTheThreadThatMadeTheRunLoop) {
 
     MainQueue::setExecutor(nullptr);
     EXPECT_FALSE(MainQueue::isMainThread());
+    // Once the loop has gone, late work from other threads has nobody to run it and is dropped.
+    bool ran = false;
+    std::thread([&] { MainQueue::async([&] { ran = true; }); }).join();
+    reinstall();
+    loop().runUntilIdle();
+    EXPECT_FALSE(ran);
 }
 
 TEST_F(MainQueueTests, PostsRunInOrderOnlyWhenTheLoopRunsIncludingThosePostedMeanwhile) {
