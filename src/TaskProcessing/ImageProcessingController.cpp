@@ -131,7 +131,8 @@ void ImageProcessingController::addImages(const std::vector<Url>& urls,
 
 void ImageProcessingController::runSettingsStep(const Preferences& preferences) {
     setUIState(UIState::settingsDialog, false, true);
-    const auto dialog = environment_.makeSettingsDialog();
+    const auto dialog =
+        environment_.makeSettingsDialog ? environment_.makeSettingsDialog() : nullptr;
     // A window that cannot be shown leaves the files waiting for the next request's settings.
     if (dialog && dialog->loadWindow()) {
         dialog->configure(preferences.currentExportSettings, preferences.userPresets,
@@ -161,7 +162,7 @@ void ImageProcessingController::promptForFiles(AddImagesSettings::SettingsType s
     setUIState(UIState::filePrompt, true, false);
     const TaskComponent task(applicationTaskGroup_);
     task.begin();
-    const auto chooser = environment_.makeFileChooser();
+    const auto chooser = environment_.makeFileChooser ? environment_.makeFileChooser() : nullptr;
     const auto chosen = chooser ? chooser->runModal() : std::nullopt;
     setUIState(UIState::none, false, false);
     if (chosen) {
