@@ -62,17 +62,13 @@ bench: deps
 	build-bench/bin/orlix-export-bench $(IMAGES)
 
 demo: build
-	@echo
-	@echo "Orlix is built in $(BUILD_DIR)."
-	@echo "The settings model and the JPEG export are in place (make bench runs the export on"
-	@echo "sample images); the PNG export, task processing and the application come next, and"
-	@echo "then this target optimises sample images through Orlix itself."
+	sh demo/run-demo.sh $(BUILD_DIR)/bin
 
 format:
-	find src tests bench \( -name '*.cpp' -o -name '*.h' \) | xargs -r clang-format -i
+	find src tests bench demo \( -name '*.cpp' -o -name '*.h' \) | xargs -r clang-format -i
 
 format-check:
-	find src tests bench \( -name '*.cpp' -o -name '*.h' \) | xargs -r clang-format --dry-run --Werror
+	find src tests bench demo \( -name '*.cpp' -o -name '*.h' \) | xargs -r clang-format --dry-run --Werror
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) build-bench

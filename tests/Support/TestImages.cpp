@@ -1,8 +1,8 @@
 #include "Support/TestImages.h"
 
-#include "Support/EncoderOutput.h"
 #include "Export/Codec/PNGWriter.h"
 #include "Export/JPEGCompressor.h"
+#include "Support/EncoderOutput.h"
 
 #include <gtest/gtest.h>
 

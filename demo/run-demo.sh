@@ -1,0 +1,31 @@
+#!/bin/sh
+# Runs Orlix's main job on sample images: `orlix -quick-optimize FILES...`, as a file manager's
+# "open with" does, then lists every output with its size and reduction. Exits 0 only when every
+# input got its output.
+set -eu
+bin=${1:?usage: run-demo.sh BUILD_BIN_FOLDER}
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/orlix-demo-XXXXXX")
+"$bin/orlix-sample-images" "$scratch"
+# A private configuration, so that the demonstration neither reads nor changes the user's.
+export XDG_CONFIG_HOME="$scratch/.config"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    export QT_QPA_PLATFORM=offscreen
+fi
+echo "Optimising the sample images in $scratch ..."
+"$bin/orlix" -quick-optimize "$scratch"/*.png "$scratch"/*.jpg
+status=0
+for input in "$scratch"/*.png "$scratch"/*.jpg; do
+    case "$input" in *-orlix*) continue ;; esac
+    base=${input%.*}
+    extension=${input##*.}
+    output="$base-orlix.$extension"
+    if [ -f "$output" ]; then
+        before=$(wc -c < "$input")
+        after=$(wc -c < "$output")
+        echo "$(basename "$output"): $before -> $after bytes ($(( (before - after) * 100 / before ))% smaller)"
+    else
+        echo "$(basename "$input"): no output"
+        status=1
+    fi
+done
+exit $status

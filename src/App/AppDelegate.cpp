@@ -1,0 +1,280 @@
+#include "App/AppDelegate.h"
+
+#include "Model/ImageFileType.h"
+#include "Model/Preferences.h"
+#include "Platform/MainQueue.h"
+#include "Shared/SharedDefinitions.h"
+#include "TaskProcessing/ActivityUIController.h"
+#include "TaskProcessing/ProcessingTracker.h"
+
+namespace orlix {
+
+std::shared_ptr<AppDelegate> AppDelegate::create(Services services) {
+    std::shared_ptr<AppDelegate> delegate(new AppDelegate(std::move(services)));
+    delegate->didCreate();
+    return delegate;
+}
+
+AppDelegate::AppDelegate(Services services)
+    : services_(std::move(services))
+    , imageProcessingController_(ImageProcessingController::create(applicationModalUIState_,
+                                                                   services_.processingEnvironment))
+    , processingState_(ProcessingState::create()) {}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::didCreate() {
+    const std::weak_ptr<AppDelegate> weak = weak_from_this();
+    processingState_->startObserving();
+    processingState_->processingBeganCallback = [weak] {
+        if (const auto self = weak.lock()) {
+            self->processingBegan();
+        }
+    };
+    processingState_->processingCompletedCallback =
+        [weak](const std::optional<ProcessingStats>& stats) {
+            if (const auto self = weak.lock()) {
+                self->processingCompletedWith(stats);
+            }
+        };
+    if (services_.userNotifier) {
+        services_.userNotifier->setActivationHandler([weak](const std::vector<std::string>& paths) {
+            if (const auto self = weak.lock()) {
+                self->revealResultFiles(paths);
+            }
+        });
+    }
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    initialize(false, nullptr);
+}
+
+void AppDelegate::openFiles(const std::vector<std::string>& paths,
+                            const std::vector<std::string>& arguments) {
+    const bool launchedForFiles = applicationState_ == ApplicationState::uninitialized;
+    const std::weak_ptr<AppDelegate> weak = weak_from_this();
+    initialize(
+        launchedForFiles, [weak, paths, arguments, launchedForFiles](ApplicationState state) {
+            const auto self = weak.lock();
+            if (!self || state != ApplicationState::initialized) {
+                return;
+            }
+            // Files opened in a running Orlix come without the launch's arguments.
+            self->addImages(paths, launchedForFiles ? arguments : std::vector<std::string>());
+        });
+}
+
+void AppDelegate::initialize(bool runThenTerminate, Completion completion) {
+    if (applicationState_ != ApplicationState::uninitialized) {
+        if (completion) {
+            completion(applicationState_);
+        }
+        return;
+    }
+    applicationState_ = ApplicationState::initializationInProgress;
+    applicationRunMode_ =
+        runThenTerminate ? ApplicationRunMode::runThenTerminate : ApplicationRunMode::normal;
+    finishInitialization(runThenTerminate, std::move(completion));
+}
+
+void AppDelegate::finishInitialization(bool runThenTerminate, Completion completion) {
+    const std::weak_ptr<AppDelegate> weak = weak_from_this();
+    auto& center = NotificationCenter::defaultCenter();
+    if (!trackerTaskQueuedObserver_) {
+        trackerTaskQueuedObserver_ = center.addObserver(
+            processingTrackerTaskQueuedNotification, nullptr, [weak](const Notification& posted) {
+                const auto self = weak.lock();
+                const auto found = posted.userInfo.find("TaskInfoKey");
+                if (!self || found == posted.userInfo.end() ||
+                    !self->services_.noteRecentDocument) {
+                    return;
+                }
+                if (const auto* info = std::any_cast<ProcessingTaskInfo>(&found->second)) {
+                    self->services_.noteRecentDocument(info->url);
+                }
+            });
+    }
+    if (!distributedImagesAddedObserver_ && services_.distributedCenter) {
+        distributedImagesAddedObserver_ = services_.distributedCenter->addObserver(
+            imagesAddedNotificationName,
+            [weak](const DistributedNotificationCenter::UserInfo& userInfo) {
+                if (const auto self = weak.lock()) {
+                    self->handleImagesAdded(userInfo);
+                }
+            });
+    }
+    const auto standardUIObserver = [&](const char* name, bool display) {
+        return center.addObserver(name, nullptr, [weak, display](const Notification&) {
+            const auto self = weak.lock();
+            if (self && self->applicationRunMode_ == ApplicationRunMode::normal) {
+                self->setShouldDisplayStandardUI(display);
+            }
+        });
+    };
+    if (!showStandardUIObserver_) {
+        showStandardUIObserver_ =
+            standardUIObserver(imageProcessingShowStandardUINotification, true);
+    }
+    if (!hideStandardUIObserver_) {
+        hideStandardUIObserver_ =
+            standardUIObserver(imageProcessingHideStandardUINotification, false);
+    }
+    observeProcessingCompleted(runThenTerminate);
+    applicationState_ = ApplicationState::initialized;
+    if (services_.updater && !runThenTerminate) {
+        services_.updater->checkForUpdatesInBackground();
+    }
+    setShouldDisplayStandardUI(!runThenTerminate);
+    if (completion) {
+        completion(applicationState_);
+    }
+}
+
+void AppDelegate::observeProcessingCompleted(bool runThenTerminate) {
+    const std::weak_ptr<AppDelegate> weak = weak_from_this();
+    imageProcessingCompletedObserver_ = NotificationCenter::defaultCenter().addObserver(
+        imageProcessingCompletedNotification, imageProcessingController_.get(),
+        [weak, runThenTerminate](const Notification&) {
+            const auto self = weak.lock();
+            if (!self) {
+                return;
+            }
+            self->processingCompleted();
+            if (runThenTerminate) {
+                self->terminate(0);
+            }
+        });
+}
+
+void AppDelegate::setShouldDisplayStandardUI(bool display) {
+    shouldDisplayStandardUI_ = display;
+    if (services_.setStandardUIVisible) {
+        services_.setStandardUIVisible(display);
+    }
+}
+
+void AppDelegate::processingBegan() {
+    taskStats_.reset();
+    shouldDisplayProcessingResultsMessage_ = false;
+    processingResultsForDisplay_.reset();
+}
+
+void AppDelegate::processingCompletedWith(const std::optional<ProcessingStats>& stats) {
+    taskStats_ = stats;
+    if (!stats || stats->failedCount == 0) {
+        return;
+    }
+    // A run with failures keeps Orlix open so that the user can see what went wrong.
+    if (applicationRunMode_ == ApplicationRunMode::runThenTerminate) {
+        applicationRunMode_ = ApplicationRunMode::normal;
+        observeProcessingCompleted(false);
+    }
+    shouldDisplayProcessingResultsMessage_ = true;
+    processingResultsForDisplay_ = stats;
+}
+
+void AppDelegate::addImages(const std::vector<std::string>& paths,
+                            const std::vector<std::string>& arguments) {
+    std::vector<Url> urls;
+    for (const auto& path : paths) {
+        urls.push_back(Url::fileUrl(path));
+    }
+    const auto images = ImageFileType::supportedImageURLs(urls);
+    imageProcessingController_->addImages(
+        images, AddImagesSettings::settingsTypeFromArguments(arguments), Preferences::load());
+    // Launched only for files of which none can be processed: no run will ever begin or end, so
+    // waiting for one would leave an invisible program behind.
+    if (images.empty() && applicationRunMode_ == ApplicationRunMode::runThenTerminate &&
+        !processingState_->isProcessing()) {
+        terminate(0);
+    }
+}
+
+void AppDelegate::handleImagesAdded(const DistributedNotificationCenter::UserInfo& userInfo) {
+    const auto paths = userInfo.find(imagesAddedPathsKey);
+    const auto arguments = userInfo.find(imagesAddedArgumentsKey);
+    if (paths == userInfo.end() || arguments == userInfo.end()) {
+        return;
+    }
+    addImages(paths->second, arguments->second);
+}
+
+void AppDelegate::promptForFiles(AddImagesSettings::SettingsType settingsType) {
+    imageProcessingController_->promptForFiles(settingsType);
+}
+
+void AppDelegate::processingCompleted() {
+    const auto stats = taskStats_.value_or(ProcessingStats::empty());
+    taskStats_.reset();
+    deliverCompletionNotification(stats);
+    const auto urls = stats.succeededResultPaths();
+    if (!urls.empty() && services_.fileRevealer) {
+        services_.fileRevealer->reveal(urls);
+    }
+}
+
+void AppDelegate::deliverCompletionNotification(const ProcessingStats& stats) {
+    if ((services_.isActive && services_.isActive()) || !services_.userNotifier ||
+        stats.failedCount + stats.succeededCount == 0) {
+        return;
+    }
+    std::vector<std::string> paths;
+    for (const auto& url : stats.succeededResultPaths()) {
+        paths.push_back(url.path().string());
+    }
+    const auto title = ActivityUIController::completionString(
+        stats.succeededCount, stats.totalOriginalFileSize, stats.totalProcessedFileSize);
+    // Not translated, like the summary in the activity window.
+    const auto text = std::to_string(stats.succeededCount) + " succeeded. " +
+                      std::to_string(stats.failedCount) + " failed. " +
+                      std::to_string(stats.cancelledCount) + " canceled.";
+    services_.userNotifier->deliver(title, text, paths);
+}
+
+void AppDelegate::revealResultFiles(const std::vector<std::string>& paths) {
+    std::vector<Url> urls;
+    for (const auto& path : paths) {
+        urls.push_back(Url::fileUrl(path));
+    }
+    if (!urls.empty() && services_.fileRevealer) {
+        services_.fileRevealer->reveal(urls);
+    }
+}
+
+bool AppDelegate::requestQuit() {
+    if (processingState_->isProcessing()) {
+        applicationModalUIState_->askUserIfTheyWishToContinueQuittingDialogVisible = true;
+        const bool quit =
+            services_.confirmQuitWhileProcessing && services_.confirmQuitWhileProcessing();
+        applicationModalUIState_->askUserIfTheyWishToContinueQuittingDialogVisible = false;
+        if (!quit) {
+            return false;
+        }
+    }
+    terminate(0);
+    return true;
+}
+
+void AppDelegate::terminate(int status) {
+    if (terminating_) {
+        return;
+    }
+    terminating_ = true;
+    // Exports stop at their next step; waiting for them keeps a file from being cut off while it
+    // is written.
+    imageProcessingController_->cancelAll();
+    imageProcessingController_->exportQueue().queue()->waitUntilAllOperationsAreFinished();
+    // What was just sent to the desktop must leave the process before it ends.
+    if (services_.userNotifier) {
+        services_.userNotifier->flush();
+    }
+    if (services_.fileRevealer) {
+        services_.fileRevealer->flush();
+    }
+    if (services_.exit) {
+        services_.exit(status);
+    }
+}
+
+} // namespace orlix

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "Desktop/DistributedNotificationCenter.h"
+#include "Desktop/FileRevealer.h"
+#include "Desktop/Updater.h"
+#include "Desktop/UserNotifier.h"
+#include "Platform/NotificationCenter.h"
+#include "TaskProcessing/ApplicationModalUIState.h"
+#include "TaskProcessing/ImageProcessingController.h"
+#include "TaskProcessing/ProcessingState.h"
+#include "TaskProcessing/ProcessingStats.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orlix {
+
+// The application's long-lived objects and the rules of its life: start-up, the two run modes
+// (stay open, or process the files Orlix was launched with and quit), adding images, the end of
+// a run with its notification and reveal, and quitting. Main thread only.
+class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
+public:
+    enum class ApplicationState {
+        uninitialized,
+        initialized,
+        initializationFailed,
+        initializationInProgress
+    };
+    enum class ApplicationRunMode { normal, runThenTerminate };
+
+    // What the delegate needs of the desktop and the windows, supplied by the program (or a test).
+    struct Services {
+        std::shared_ptr<UserNotifier> userNotifier;
+        std::shared_ptr<FileRevealer> fileRevealer;
+        std::shared_ptr<DistributedNotificationCenter> distributedCenter;
+        std::shared_ptr<Updater> updater;
+        ImageProcessingController::Environment processingEnvironment;
+        // Whether Orlix is the application the user works in.
+        std::function<bool()> isActive;
+        std::function<void()> activate;
+        // Shows or hides the drop window, the standard interface.
+        std::function<void(bool)> setStandardUIVisible;
+        // Asks whether to quit while images are being processed; true to quit.
+        std::function<bool()> confirmQuitWhileProcessing;
+        // Ends the event loop with the given status.
+        std::function<void(int)> exit;
+        // Every queued image enters the recently used files.
+        std::function<void(const Url&)> noteRecentDocument;
+    };
+
+    static std::shared_ptr<AppDelegate> create(Services services);
+    ~AppDelegate();
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    // Start-up without files: Orlix stays open with its drop window.
+    void applicationDidFinishLaunching();
+    // Files to open, at launch (run then quit) or later (added to the running Orlix). Arguments
+    // are the launch arguments that came with them; empty for files opened later.
+    void openFiles(const std::vector<std::string>& paths,
+                   const std::vector<std::string>& arguments);
+    // Every way of adding images by path ends here.
+    void addImages(const std::vector<std::string>& paths,
+                   const std::vector<std::string>& arguments);
+    // Menu items and drop-zone clicks.
+    void promptForFiles(AddImagesSettings::SettingsType settingsType);
+    // A click on a notification of a finished run.
+    void revealResultFiles(const std::vector<std::string>& paths);
+    // Every way of quitting comes here: asks first while images are being processed.
+    bool requestQuit();
+
+    ApplicationState applicationState() const { return applicationState_; }
+    ApplicationRunMode applicationRunMode() const { return applicationRunMode_; }
+    bool shouldDisplayStandardUI() const { return shouldDisplayStandardUI_; }
+    const std::shared_ptr<ApplicationModalUIState>& applicationModalUIState() const {
+        return applicationModalUIState_;
+    }
+    const std::shared_ptr<ImageProcessingController>& imageProcessingController() const {
+        return imageProcessingController_;
+    }
+    // Results of the last run with failures, for the results message.
+    const std::optional<ProcessingStats>& processingResultsForDisplay() const {
+        return processingResultsForDisplay_;
+    }
+
+private:
+    explicit AppDelegate(Services services);
+    void didCreate();
+
+    using Completion = std::function<void(ApplicationState)>;
+    void initialize(bool runThenTerminate, Completion completion);
+    void finishInitialization(bool runThenTerminate, Completion completion);
+    void observeProcessingCompleted(bool runThenTerminate);
+    void setShouldDisplayStandardUI(bool display);
+    void processingBegan();
+    void processingCompletedWith(const std::optional<ProcessingStats>& stats);
+    void processingCompleted();
+    void deliverCompletionNotification(const ProcessingStats& stats);
+    void handleImagesAdded(const DistributedNotificationCenter::UserInfo& userInfo);
+    void terminate(int status);
+
+    Services services_;
+    std::shared_ptr<ApplicationModalUIState> applicationModalUIState_ =
+        std::make_shared<ApplicationModalUIState>();
+    std::shared_ptr<ImageProcessingController> imageProcessingController_;
+    std::shared_ptr<ProcessingState> processingState_;
+    ApplicationState applicationState_ = ApplicationState::uninitialized;
+    ApplicationRunMode applicationRunMode_ = ApplicationRunMode::normal;
+    bool shouldDisplayStandardUI_ = false;
+    bool shouldDisplayProcessingResultsMessage_ = false;
+    std::optional<ProcessingStats> processingResultsForDisplay_;
+    std::optional<ProcessingStats> taskStats_;
+    bool terminating_ = false;
+
+    std::unique_ptr<DistributedNotificationCenter::Observation> distributedImagesAddedObserver_;
+    std::unique_ptr<NotificationCenter::ObserverToken> trackerTaskQueuedObserver_;
+    std::unique_ptr<NotificationCenter::ObserverToken> imageProcessingCompletedObserver_;
+    std::unique_ptr<NotificationCenter::ObserverToken> showStandardUIObserver_;
+    std::unique_ptr<NotificationCenter::ObserverToken> hideStandardUIObserver_;
+};
+
+} // namespace orlix

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orlix {
+
+// What a launch asks for: files to open and the launch arguments that choose their settings.
+struct CommandLine {
+    // Local paths, in order.
+    std::vector<std::string> paths;
+    // Every argument as given, for the settings type ("-quick-optimize", "-last-used-settings").
+    std::vector<std::string> arguments;
+
+    // Words without a leading dash, and every word after "--", name files; "file:" URIs are
+    // accepted when they name a local file (no host, or "localhost"). Other URIs are dropped.
+    static CommandLine parse(const std::vector<std::string>& arguments);
+};
+
+} // namespace orlix

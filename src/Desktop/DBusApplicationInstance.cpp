@@ -1,0 +1,204 @@
+#include "Desktop/DBusApplicationInstance.h"
+
+#include "Platform/Url.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QMetaObject>
+#include <QObject>
+#include <QStringList>
+#include <QVariantList>
+#include <QVariantMap>
+
+#include <utility>
+
+namespace orlix {
+
+namespace {
+
+const QString kServiceName = QStringLiteral("co.corvendal.Orlix");
+const QString kObjectPath = QStringLiteral("/co/corvendal/Orlix");
+const QString kApplicationInterface = QStringLiteral("org.freedesktop.Application");
+const QString kArgumentsKey = QStringLiteral("orlix-arguments");
+
+// Reply codes of org.freedesktop.DBus.RequestName.
+constexpr uint kPrimaryOwner = 1;
+constexpr uint kAlreadyOwner = 4;
+constexpr uint kDoNotQueue = 4;
+
+int timeoutMilliseconds() {
+    return static_cast<int>(DBusApplicationInstance::kCallTimeout.count());
+}
+
+QDBusMessage busCall(const QString& method) {
+    return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                          QStringLiteral("/org/freedesktop/DBus"),
+                                          QStringLiteral("org.freedesktop.DBus"), method);
+}
+
+// Inside a variant, an "as" usually arrives as a QStringList, but a sender may wrap it so that Qt
+// hands over the raw argument instead.
+std::vector<std::string> stringList(const QVariant& value) {
+    QStringList list;
+    if (value.metaType() == QMetaType::fromType<QStringList>()) {
+        list = value.toStringList();
+    } else if (value.metaType() == QMetaType::fromType<QDBusArgument>()) {
+        const auto argument = value.value<QDBusArgument>();
+        if (argument.currentSignature() == QLatin1String("as")) {
+            argument >> list;
+        }
+    }
+    std::vector<std::string> strings;
+    strings.reserve(static_cast<std::size_t>(list.size()));
+    for (const QString& string : list) {
+        strings.push_back(string.toStdString());
+    }
+    return strings;
+}
+
+} // namespace
+
+// The exported org.freedesktop.Application object.
+class ApplicationEndpoint : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
+
+public:
+    ApplicationInstance::OpenHandler openHandler;
+    ApplicationInstance::ActivateHandler activateHandler;
+
+public slots:
+    void Activate(const QVariantMap& platformData) {
+        Q_UNUSED(platformData);
+        later([this] { activate(); });
+    }
+
+    void Open(const QStringList& uris, const QVariantMap& platformData) {
+        std::vector<std::string> paths;
+        for (const QString& uri : uris) {
+            // Files on another host are not ours to open, whatever the URI claims.
+            const auto url = Url::parse(uri.toStdString());
+            if (url && url->isFileUrl()) {
+                paths.push_back(url->path().string());
+            }
+        }
+        auto arguments = stringList(platformData.value(kArgumentsKey));
+        later([this, paths = std::move(paths), arguments = std::move(arguments)] {
+            if (paths.empty()) {
+                activate();
+            } else if (openHandler) {
+                openHandler(paths, arguments);
+            }
+        });
+    }
+
+    // Orlix exports no actions; the launcher may still ask, and gets the window.
+    void ActivateAction(const QString& name, const QVariantList& parameter,
+                        const QVariantMap& platformData) {
+        Q_UNUSED(name);
+        Q_UNUSED(parameter);
+        Q_UNUSED(platformData);
+        later([this] { activate(); });
+    }
+
+private:
+    // The handlers run on a later turn of the loop, after the reply has gone: one that opens a
+    // modal dialog would otherwise keep the forwarding launch waiting until it times out.
+    template <typename Block> void later(Block block) {
+        QMetaObject::invokeMethod(this, std::move(block), Qt::QueuedConnection);
+    }
+
+    void activate() {
+        if (activateHandler) {
+            activateHandler();
+        }
+    }
+};
+
+DBusApplicationInstance::DBusApplicationInstance(QDBusConnection connection)
+    : connection_(std::move(connection))
+    , endpoint_(std::make_unique<ApplicationEndpoint>()) {}
+
+DBusApplicationInstance::~DBusApplicationInstance() {
+    if (ownsName_) {
+        // Waited for, so that a successor started right after us finds the name free.
+        auto release = busCall(QStringLiteral("ReleaseName"));
+        release << kServiceName;
+        connection_.call(release, QDBus::Block, timeoutMilliseconds());
+    }
+    if (exported_) {
+        connection_.unregisterObject(kObjectPath);
+    }
+}
+
+bool DBusApplicationInstance::claim() {
+    if (!connection_.isConnected()) {
+        return true;
+    }
+    // Exported before the name is taken, so that a launch that finds the name finds the object.
+    if (!exported_) {
+        exported_ = connection_.registerObject(kObjectPath, endpoint_.get(),
+                                               QDBusConnection::ExportAllSlots);
+        if (!exported_) {
+            // Another instance in this process already serves this connection.
+            return false;
+        }
+    }
+    auto request = busCall(QStringLiteral("RequestName"));
+    request << kServiceName << kDoNotQueue;
+    const QDBusMessage reply = connection_.call(request, QDBus::Block, timeoutMilliseconds());
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        // A bus that cannot answer cannot forward either; running alone beats not running.
+        connection_.unregisterObject(kObjectPath);
+        exported_ = false;
+        return true;
+    }
+    const uint code = reply.arguments().constFirst().toUInt();
+    ownsName_ = code == kPrimaryOwner || code == kAlreadyOwner;
+    if (!ownsName_) {
+        connection_.unregisterObject(kObjectPath);
+        exported_ = false;
+    }
+    return ownsName_;
+}
+
+void DBusApplicationInstance::setOpenHandler(OpenHandler handler) {
+    endpoint_->openHandler = std::move(handler);
+}
+
+void DBusApplicationInstance::setActivateHandler(ActivateHandler handler) {
+    endpoint_->activateHandler = std::move(handler);
+}
+
+bool DBusApplicationInstance::forward(const std::vector<std::string>& paths,
+                                      const std::vector<std::string>& arguments) {
+    if (!connection_.isConnected()) {
+        return false;
+    }
+    auto message = QDBusMessage::createMethodCall(kServiceName, kObjectPath, kApplicationInterface,
+                                                  paths.empty() ? QStringLiteral("Activate")
+                                                                : QStringLiteral("Open"));
+    // The instance we saw may just have quit; the bus must not start another one behind our back,
+    // since this launch then runs on its own.
+    message.setAutoStartService(false);
+    QVariantMap platformData;
+    if (!paths.empty()) {
+        QStringList uris;
+        for (const auto& path : paths) {
+            uris.append(QString::fromStdString(Url::fileUrl(path).absoluteString()));
+        }
+        QStringList forwardedArguments;
+        for (const auto& argument : arguments) {
+            forwardedArguments.append(QString::fromStdString(argument));
+        }
+        platformData.insert(kArgumentsKey, forwardedArguments);
+        message << uris;
+    }
+    message << platformData;
+    const QDBusMessage reply = connection_.call(message, QDBus::Block, timeoutMilliseconds());
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+} // namespace orlix
+
+#include "DBusApplicationInstance.moc"

@@ -1,0 +1,255 @@
+#include "App/AppDelegate.h"
+#include "Platform/MainQueue.h"
+#include "Platform/ScopedManualClock.h"
+#include "Support/ScopedEnvironment.h"
+#include "Support/TemporaryDirectory.h"
+#include "Support/TestImages.h"
+#include "TaskProcessing/Eventually.h"
+#include "TaskProcessing/FakeActivityWindow.h"
+
+#include <gtest/gtest.h>
+
+namespace orlix {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::eventually;
+using testing::TestImages;
+
+struct Delivery {
+    std::string title;
+    std::string text;
+    std::vector<std::string> paths;
+};
+
+class FakeUserNotifier : public UserNotifier {
+public:
+    void setActivationHandler(ActivationHandler handler) override { activate = std::move(handler); }
+    void deliver(const std::string& title, const std::string& text,
+                 const std::vector<std::string>& paths) override {
+        deliveries.push_back({title, text, paths});
+    }
+    void flush() override { ++flushes; }
+
+    ActivationHandler activate;
+    std::vector<Delivery> deliveries;
+    int flushes = 0;
+};
+
+class FakeFileRevealer : public FileRevealer {
+public:
+    void reveal(const std::vector<Url>& urls) override { reveals.push_back(urls); }
+    void flush() override { ++flushes; }
+
+    std::vector<std::vector<Url>> reveals;
+    int flushes = 0;
+};
+
+class FakeDistributedCenter : public DistributedNotificationCenter {
+public:
+    std::unique_ptr<Observation> addObserver(const std::string& name, Block block) override {
+        observers[name] = std::move(block);
+        return std::make_unique<Observation>();
+    }
+    void post(const std::string& name, const UserInfo& userInfo) override {
+        if (observers.contains(name)) {
+            observers[name](userInfo);
+        }
+    }
+
+    std::map<std::string, Block> observers;
+};
+
+class AppDelegateTests : public ::testing::Test {
+protected:
+    AppDelegateTests() {
+        MainQueue::setExecutor(loop);
+        fs::create_directories(inputs);
+    }
+    ~AppDelegateTests() override {
+        const std::weak_ptr<AppDelegate> gone = delegate;
+        delegate.reset();
+        EXPECT_TRUE(eventually(*loop, [&] {
+            clock->advance(std::chrono::hours(1));
+            return gone.expired();
+        }));
+        loop->runUntilIdle();
+        MainQueue::setExecutor(nullptr);
+    }
+
+    AppDelegate::Services services() {
+        AppDelegate::Services services;
+        services.userNotifier = notifier;
+        services.fileRevealer = revealer;
+        services.distributedCenter = distributed;
+        services.processingEnvironment = {nullptr, nullptr, [this] { return window; }, [] {}};
+        services.isActive = [this] { return active; };
+        services.setStandardUIVisible = [this](bool visible) { standardUI.push_back(visible); };
+        services.confirmQuitWhileProcessing = [this] {
+            EXPECT_TRUE(delegate->applicationModalUIState()
+                            ->askUserIfTheyWishToContinueQuittingDialogVisible);
+            ++quitQuestions;
+            return answerQuit;
+        };
+        services.exit = [this](int status) { exitStatus = status; };
+        services.noteRecentDocument = [this](const Url& url) { recent.push_back(url); };
+        return services;
+    }
+
+    std::string image(const std::string& name, bool broken = false) {
+        const auto path = inputs / name;
+        if (broken) {
+            TestImages::writeBytes(path, {0xFF, 0xD8, 0xFF});
+        } else {
+            TestImages::writeJPEG(path, 32, 32, TestImages::noise);
+        }
+        return path.string();
+    }
+
+    // Lets batches fall due and time pass until the run has ended, or the program quit.
+    void runUntilTheEndOfTheRun() {
+        ASSERT_TRUE(eventually(*loop, [&] {
+            clock->advance(std::chrono::milliseconds(100));
+            return ended || exitStatus.has_value();
+        }));
+    }
+
+    testing::TemporaryDirectory home;
+    testing::ScopedEnvironment homeVariable{"HOME", home.path().string()};
+    testing::ScopedEnvironment configVariable{"XDG_CONFIG_HOME", (home.path() / "config").string()};
+    testing::ScopedManualClock clock;
+    std::shared_ptr<RunLoop> loop = std::make_shared<RunLoop>();
+    fs::path inputs = home.path() / "in";
+    std::shared_ptr<FakeUserNotifier> notifier = std::make_shared<FakeUserNotifier>();
+    std::shared_ptr<FakeFileRevealer> revealer = std::make_shared<FakeFileRevealer>();
+    std::shared_ptr<FakeDistributedCenter> distributed = std::make_shared<FakeDistributedCenter>();
+    std::shared_ptr<testing::FakeActivityWindow> window =
+        std::make_shared<testing::FakeActivityWindow>();
+    bool active = false;
+    bool answerQuit = false;
+    int quitQuestions = 0;
+    std::optional<int> exitStatus;
+    std::vector<bool> standardUI;
+    std::vector<Url> recent;
+    std::shared_ptr<AppDelegate> delegate = AppDelegate::create(services());
+    bool ended = false;
+    std::unique_ptr<NotificationCenter::ObserverToken> endObserver =
+        NotificationCenter::defaultCenter().addObserver(
+            imageProcessingCompletedNotification, nullptr,
+            [this](const Notification&) { ended = true; });
+};
+
+using Mode = AppDelegate::ApplicationRunMode;
+
+TEST_F(AppDelegateTests, LaunchedForFilesRunsWithoutWindowAndQuitsAfterTheRun) {
+    delegate->openFiles({image("a.jpg"), image("b.jpg")}, {"orlix", "-quick-optimize"});
+    delegate->applicationDidFinishLaunching();
+    EXPECT_EQ(delegate->applicationRunMode(), Mode::runThenTerminate)
+        << "the later launch notice does not change the mode";
+    EXPECT_EQ(standardUI, std::vector<bool>{false});
+    runUntilTheEndOfTheRun();
+    ASSERT_TRUE(eventually(*loop, [&] { return exitStatus.has_value(); }));
+    EXPECT_EQ(exitStatus, 0);
+    // The end-of-run work happened first, and reached the desktop before the exit.
+    ASSERT_EQ(notifier->deliveries.size(), 1u);
+    EXPECT_EQ(notifier->deliveries[0].text, "2 succeeded. 0 failed. 0 canceled.");
+    EXPECT_EQ(notifier->deliveries[0].paths.size(), 2u);
+    ASSERT_EQ(revealer->reveals.size(), 1u);
+    EXPECT_EQ(revealer->reveals[0].size(), 2u);
+    EXPECT_EQ(notifier->flushes, 1);
+    EXPECT_EQ(revealer->flushes, 1);
+    EXPECT_EQ(recent.size(), 2u) << "queued images enter the recent files";
+}
+
+TEST_F(AppDelegateTests, AFailureKeepsTheProgramOpenWithItsResults) {
+    delegate->openFiles({image("a.jpg"), image("broken.jpg", true)}, {"-quick-optimize"});
+    runUntilTheEndOfTheRun();
+    ASSERT_TRUE(eventually(*loop, [&] { return ended; }));
+    clock->advance(std::chrono::seconds(1));
+    loop->runUntilIdle();
+    EXPECT_FALSE(exitStatus.has_value());
+    EXPECT_EQ(delegate->applicationRunMode(), Mode::normal);
+    ASSERT_TRUE(delegate->processingResultsForDisplay());
+    EXPECT_EQ(delegate->processingResultsForDisplay()->failedCount, 1u);
+    EXPECT_EQ(notifier->deliveries.at(0).text, "1 succeeded. 1 failed. 0 canceled.");
+}
+
+TEST_F(AppDelegateTests, FilesOpenedLaterComeWithoutTheLaunchArguments) {
+    delegate->applicationDidFinishLaunching();
+    EXPECT_EQ(standardUI, std::vector<bool>{true});
+    // Without arguments the settings window would be asked; with none available the files wait.
+    delegate->openFiles({image("a.jpg")}, {"-quick-optimize"});
+    EXPECT_EQ(delegate->applicationRunMode(), Mode::normal);
+    clock->advance(std::chrono::seconds(3));
+    loop->runUntilIdle();
+    EXPECT_TRUE(recent.empty()) << "nothing was queued without settings";
+}
+
+TEST_F(AppDelegateTests, LaunchedOnlyForUnsupportedFilesQuitsAtOnce) {
+    TestImages::writeBytes(inputs / "a.gif", {'G', 'I', 'F'});
+    delegate->openFiles({(inputs / "a.gif").string()}, {"-quick-optimize"});
+    EXPECT_EQ(exitStatus, 0);
+    EXPECT_TRUE(notifier->deliveries.empty());
+}
+
+TEST_F(AppDelegateTests, CompletionNotificationOnlyWhenInactiveButRevealAlways) {
+    delegate->applicationDidFinishLaunching();
+    active = true;
+    delegate->addImages({image("a.jpg")}, {"-quick-optimize"});
+    runUntilTheEndOfTheRun();
+    EXPECT_TRUE(notifier->deliveries.empty());
+    ASSERT_EQ(revealer->reveals.size(), 1u);
+
+    // A click on an earlier notification reveals its files.
+    notifier->activate({(inputs / "a-orlix.jpg").string()});
+    ASSERT_EQ(revealer->reveals.size(), 2u);
+    EXPECT_EQ(revealer->reveals[1], std::vector<Url>{Url::fileUrl(inputs / "a-orlix.jpg")});
+}
+
+TEST_F(AppDelegateTests, AHelperHandOverNeedsBothKeys) {
+    delegate->applicationDidFinishLaunching();
+    distributed->post("OXImagesAddedNotification", {{"OXImagesAddedPathsKey", {image("a.jpg")}}});
+    clock->advance(std::chrono::seconds(2));
+    loop->runUntilIdle();
+    EXPECT_TRUE(recent.empty());
+    distributed->post("OXImagesAddedNotification",
+                      {{"OXImagesAddedPathsKey", {image("b.PNG.jpg"), (inputs / "c.gif").string()}},
+                       {"OXImagesAddedArgumentsKey", {"-quick-optimize"}}});
+    runUntilTheEndOfTheRun();
+    EXPECT_EQ(recent, std::vector<Url>{Url::fileUrl(inputs / "b.PNG.jpg")});
+}
+
+TEST_F(AppDelegateTests, QuittingAsksOnlyWhileProcessing) {
+    delegate->applicationDidFinishLaunching();
+    EXPECT_TRUE(delegate->requestQuit());
+    EXPECT_EQ(quitQuestions, 0);
+    EXPECT_EQ(exitStatus, 0);
+}
+
+TEST_F(AppDelegateTests, QuittingDuringARunCanBeRefused) {
+    delegate->applicationDidFinishLaunching();
+    std::vector<std::string> files;
+    for (int i = 0; i < 30; ++i) {
+        files.push_back(image(std::to_string(i) + ".jpg"));
+    }
+    delegate->addImages(files, {"-quick-optimize"});
+    ASSERT_TRUE(eventually(*loop, [&] {
+        clock->advance(std::chrono::milliseconds(0));
+        return !recent.empty();
+    }));
+    EXPECT_FALSE(delegate->requestQuit());
+    EXPECT_EQ(quitQuestions, 1);
+    EXPECT_FALSE(
+        delegate->applicationModalUIState()->askUserIfTheyWishToContinueQuittingDialogVisible);
+    EXPECT_FALSE(exitStatus.has_value());
+    answerQuit = true;
+    EXPECT_TRUE(delegate->requestQuit());
+    EXPECT_EQ(exitStatus, 0);
+    // Nothing half written remains.
+    for (const auto& entry : fs::directory_iterator(inputs)) {
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
+    }
+}
+
+} // namespace
+} // namespace orlix

@@ -1,0 +1,122 @@
+#include "Desktop/DBusApplicationInstance.h"
+
+#include "DesktopTestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDBusMessage>
+#include <QThread>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace orlix {
+namespace {
+
+using testing::BusConnection;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using testing::runEventLoopUntil;
+using testing::whileTheMainLoopRuns;
+
+struct OpenRequest {
+    std::vector<std::string> paths;
+    std::vector<std::string> arguments;
+    bool onGuiThread = false;
+};
+
+class DBusApplicationInstanceTests : public testing::SessionBusTest {
+protected:
+    // The running instance, with what it was asked to do.
+    void watch(DBusApplicationInstance& instance) {
+        instance.setOpenHandler([this](const auto& paths, const auto& arguments) {
+            const bool onGuiThread =
+                QThread::currentThread() == QCoreApplication::instance()->thread();
+            opened.push_back({paths, arguments, onGuiThread});
+        });
+        instance.setActivateHandler([this] { ++activations; });
+    }
+
+    std::vector<OpenRequest> opened;
+    int activations = 0;
+    BusConnection runningBus{QStringLiteral("orlix-test-running-instance")};
+    BusConnection laterBus{QStringLiteral("orlix-test-later-launch")};
+};
+
+TEST_F(DBusApplicationInstanceTests, ALaterLaunchCannotClaimAndHandsItsFilesAndArgumentsOver) {
+    DBusApplicationInstance running(*runningBus);
+    watch(running);
+    ASSERT_TRUE(running.claim());
+
+    DBusApplicationInstance later(*laterBus);
+    EXPECT_FALSE(later.claim());
+    const auto relative = std::filesystem::current_path() / "relative name.png";
+    const bool forwarded = whileTheMainLoopRuns<bool>([&] {
+        return later.forward({"/tmp/Holiday pictures/100% #1 \xC3\xBC.png", "relative name.png"},
+                             {"--preset", "Web \xE2\x9C\x93"});
+    });
+    EXPECT_TRUE(forwarded);
+
+    ASSERT_TRUE(runEventLoopUntil([&] { return opened.size() == 1; }));
+    EXPECT_THAT(opened[0].paths,
+                ElementsAre("/tmp/Holiday pictures/100% #1 \xC3\xBC.png", relative.string()));
+    EXPECT_THAT(opened[0].arguments, ElementsAre("--preset", "Web \xE2\x9C\x93"));
+    EXPECT_TRUE(opened[0].onGuiThread);
+
+    // Without files a later launch only brings the running one forward.
+    EXPECT_TRUE(whileTheMainLoopRuns<bool>([&] { return later.forward({}, {"--preset"}); }));
+    ASSERT_TRUE(runEventLoopUntil([&] { return activations == 1; }));
+    EXPECT_EQ(opened.size(), 1u);
+}
+
+TEST_F(DBusApplicationInstanceTests, OpensOnlyLocalFilesOfTheUrisItIsSent) {
+    DBusApplicationInstance running(*runningBus);
+    watch(running);
+    ASSERT_TRUE(running.claim());
+
+    const auto open = [&](const QStringList& uris) {
+        auto message = QDBusMessage::createMethodCall(
+            QStringLiteral("co.corvendal.Orlix"), QStringLiteral("/co/corvendal/Orlix"),
+            QStringLiteral("org.freedesktop.Application"), QStringLiteral("Open"));
+        message << uris << QVariantMap();
+        laterBus->asyncCall(message, 5000);
+    };
+    open({QStringLiteral("file://localhost/srv/a.png"), QStringLiteral("file:///srv/b%20c.png"),
+          QStringLiteral("file://otherhost/srv/d.png"), QStringLiteral("https://example.com/e.png"),
+          QStringLiteral("file:///srv/%E2%9C%93.jpg"), QStringLiteral("file:///srv/bad%2Fname")});
+    ASSERT_TRUE(runEventLoopUntil([&] { return opened.size() == 1; }));
+    EXPECT_THAT(opened[0].paths,
+                ElementsAre("/srv/a.png", "/srv/b c.png", "/srv/\xE2\x9C\x93.jpg"));
+    EXPECT_THAT(opened[0].arguments, IsEmpty());
+
+    // Nothing left to open: the launch still gets the window.
+    open({QStringLiteral("file://otherhost/srv/d.png")});
+    ASSERT_TRUE(runEventLoopUntil([&] { return activations == 1; }));
+    EXPECT_EQ(opened.size(), 1u);
+}
+
+TEST_F(DBusApplicationInstanceTests, TheNameIsFreeOnceTheInstanceHasGoneAndNobodyIsReachedThen) {
+    {
+        DBusApplicationInstance running(*runningBus);
+        ASSERT_TRUE(running.claim());
+    }
+    DBusApplicationInstance later(*laterBus);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(later.forward({"/tmp/a.png"}, {}));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, DBusApplicationInstance::kCallTimeout);
+    EXPECT_TRUE(later.claim());
+}
+
+TEST_F(DBusApplicationInstanceTests, WithoutASessionBusEveryLaunchRunsOnItsOwn) {
+    DBusApplicationInstance instance(testing::noBus());
+    EXPECT_TRUE(instance.claim());
+    EXPECT_FALSE(instance.forward({"/tmp/a.png"}, {}));
+    EXPECT_FALSE(instance.forward({}, {}));
+}
+
+} // namespace
+} // namespace orlix

@@ -1,0 +1,98 @@
+#include "Desktop/QtMainExecutor.h"
+
+#include "Platform/Clock.h"
+#include "Platform/MainQueue.h"
+
+#include "DesktopTestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace orlix {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+using testing::runEventLoopUntil;
+
+bool onGuiThread() {
+    return QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+class QtMainExecutorTests : public ::testing::Test {
+protected:
+    QtMainExecutorTests() { MainQueue::setExecutor(executor_); }
+    ~QtMainExecutorTests() override { MainQueue::setExecutor(nullptr); }
+
+    QtMainExecutor& executor() { return *executor_; }
+
+private:
+    std::shared_ptr<QtMainExecutor> executor_ = std::make_shared<QtMainExecutor>();
+};
+
+TEST_F(QtMainExecutorTests, BlocksRunLaterOnTheGuiThreadInTheOrderPostedFromAnyThread) {
+    EXPECT_TRUE(executor().isCurrentThread());
+    EXPECT_TRUE(MainQueue::isMainThread());
+
+    std::vector<int> order;
+    int offThread = 0;
+    const auto record = [&](int value) {
+        offThread += onGuiThread() ? 0 : 1;
+        order.push_back(value);
+    };
+    // Posted while a block runs: after everything already queued.
+    MainQueue::async([&] {
+        record(0);
+        executor().post([&] { record(1001); });
+    });
+    bool workerIsMain = true;
+    std::thread worker([&] {
+        workerIsMain = executor().isCurrentThread() || MainQueue::isMainThread();
+        for (int value = 1; value <= 1000; ++value) {
+            executor().post([&record, value] { record(value); });
+        }
+    });
+    worker.join();
+    EXPECT_FALSE(workerIsMain);
+    EXPECT_TRUE(order.empty()) << "a post never runs inside the call";
+
+    ASSERT_TRUE(runEventLoopUntil([&] { return order.size() == 1002; }));
+    std::vector<int> expected(1002);
+    for (int value = 0; value < 1002; ++value) {
+        expected[static_cast<std::size_t>(value)] = value;
+    }
+    EXPECT_EQ(order, expected);
+    EXPECT_EQ(offThread, 0);
+}
+
+TEST_F(QtMainExecutorTests, DelayedBlocksRunOnTheGuiThreadAfterTheirDelay) {
+    Clock::setShared(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<int> order;
+    bool allOnGuiThread = true;
+    MainQueue::asyncAfter(80ms, [&] {
+        allOnGuiThread = allOnGuiThread && onGuiThread();
+        order.push_back(2);
+    });
+    MainQueue::asyncAfter(50ms, [&] {
+        allOnGuiThread = allOnGuiThread && onGuiThread();
+        EXPECT_GE(std::chrono::steady_clock::now() - start, 50ms);
+        order.push_back(1);
+    });
+    MainQueue::async([&] { order.push_back(0); });
+
+    ASSERT_TRUE(runEventLoopUntil([&] { return order.size() == 3; }));
+    EXPECT_THAT(order, ElementsAre(0, 1, 2));
+    EXPECT_TRUE(allOnGuiThread);
+}
+
+} // namespace
+} // namespace orlix
