@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QMenuBar>
 
 namespace orlix {
 
@@ -37,6 +38,20 @@ OperationsWindowController::OperationsWindowController(Callbacks callbacks) {
     window_ = new DropWindow(callbacks.closeRequested);
     window_->setWindowTitle(QStringLiteral("Orlix"));
     auto* layout = new QHBoxLayout(window_);
+    auto* menuBar = new QMenuBar(window_);
+    auto* file = menuBar->addMenu(title("&File", "Menu"));
+    file->addAction(title("Optimize Only…", "Menu item"), callbacks.quickOptimizeClicked);
+    file->addAction(title("Resize and Optimize…", "Menu item"), callbacks.resizeAndOptimizeClicked);
+    file->addAction(title("Use Previous Settings…", "Menu item"),
+                    callbacks.usePreviousSettingsClicked);
+    file->addSeparator();
+    auto* quit = file->addAction(title("&Quit", "Menu item"), [request = callbacks.closeRequested] {
+        if (request) {
+            request();
+        }
+    });
+    quit->setShortcut(QKeySequence::Quit);
+    layout->setMenuBar(menuBar);
     layout->addWidget(new DropZone(title("Optimize Only", "Drop zone"), callbacks.quickOptimize,
                                    callbacks.quickOptimizeClicked, window_));
     layout->addWidget(new DropZone(title("Resize and Optimize", "Drop zone"),
