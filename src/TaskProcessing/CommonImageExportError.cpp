@@ -14,8 +14,10 @@ std::string unableToCreateOutputFile() {
 
 } // namespace
 
-std::optional<CommonImageExportError> CommonImageExportError::from(const PNGExportError& error) {
-    using Format = PNGExportError::Kind;
+// The cases both formats share, by name; a format's own cases have no common form.
+template <typename FormatError>
+std::optional<CommonImageExportError> CommonImageExportError::fromEither(const FormatError& error) {
+    using Format = typename FormatError::Kind;
     switch (error.kind) {
     case Format::fileWriteFailed:
         return CommonImageExportError{Kind::fileWriteFailed, error.explanation};
@@ -27,30 +29,17 @@ std::optional<CommonImageExportError> CommonImageExportError::from(const PNGExpo
         return CommonImageExportError{Kind::resizedImageIsLargerThanSourceImage, std::nullopt};
     case Format::resultFileSizeLargerThanSourceFileSize:
         return CommonImageExportError{Kind::resultFileSizeLargerThanSourceFileSize, std::nullopt};
-    case Format::pngOptimizationFailed:
-    case Format::pngGenerationFailed:
-        break;
+    default:
+        return std::nullopt;
     }
-    return std::nullopt;
+}
+
+std::optional<CommonImageExportError> CommonImageExportError::from(const PNGExportError& error) {
+    return fromEither(error);
 }
 
 std::optional<CommonImageExportError> CommonImageExportError::from(const JPEGExportError& error) {
-    using Format = JPEGExportError::Kind;
-    switch (error.kind) {
-    case Format::fileWriteFailed:
-        return CommonImageExportError{Kind::fileWriteFailed, error.explanation};
-    case Format::unknown:
-        return CommonImageExportError{Kind::unknown, std::nullopt};
-    case Format::imageReadResizeFailed:
-        return CommonImageExportError{Kind::imageReadResizeFailed, std::nullopt};
-    case Format::resizedImageIsLargerThanSourceImage:
-        return CommonImageExportError{Kind::resizedImageIsLargerThanSourceImage, std::nullopt};
-    case Format::resultFileSizeLargerThanSourceFileSize:
-        return CommonImageExportError{Kind::resultFileSizeLargerThanSourceFileSize, std::nullopt};
-    case Format::jpegCreationFailed:
-        break;
-    }
-    return std::nullopt;
+    return fromEither(error);
 }
 
 std::string CommonImageExportError::errorString() const {

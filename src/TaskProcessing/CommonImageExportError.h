@@ -32,6 +32,10 @@ struct CommonImageExportError {
     std::optional<std::string> explanation;
 
     bool operator==(const CommonImageExportError&) const = default;
+
+private:
+    template <typename FormatError>
+    static std::optional<CommonImageExportError> fromEither(const FormatError& error);
 };
 
 } // namespace orlix

@@ -5,7 +5,9 @@
 #include "Platform/ObservableProperty.h"
 #include "Platform/Url.h"
 #include "Platform/Uuid.h"
+#include "TaskProcessing/UIExportError.h"
 
+#include <any>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -87,6 +89,34 @@ public:
 
     // What the exporter's image-info updater calls: replaces the information and republishes the
     // two lozenges. A row that is gone by then is left alone.
+    // What either format's status means for the row: every working step is "optimizing".
+    template <typename ExportStatus>
+    static void applyExportStatus(const ExportStatus& status,
+                                  const std::weak_ptr<ProcessingImage>& row) {
+        const auto image = row.lock();
+        if (!image) {
+            return;
+        }
+        using Kind = typename ExportStatus::Kind;
+        switch (status.kind) {
+        case Kind::succeeded:
+            return image->setStatus(ProcessingImageStatus::succeeded(status.out, status.reduction));
+        case Kind::failed: {
+            const UIExportError error{status.error ? std::any(*status.error) : std::any()};
+            return image->setStatus(
+                ProcessingImageStatus::failed(error.errorString(), error.explanationString()));
+        }
+        case Kind::ready:
+            return image->setStatus(ProcessingImageStatus::of(ProcessingImageStatus::Kind::ready));
+        case Kind::cancelled:
+            return image->setStatus(
+                ProcessingImageStatus::of(ProcessingImageStatus::Kind::cancelled));
+        default:
+            return image->setStatus(
+                ProcessingImageStatus::of(ProcessingImageStatus::Kind::optimizing));
+        }
+    }
+
     static void imageInfoUpdater(const ExportImageInfo& info,
                                  const std::weak_ptr<ProcessingImage>& row);
     static std::function<void(const ExportImageInfo&)>
