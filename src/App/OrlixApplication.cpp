@@ -2,6 +2,7 @@
 
 #include "Desktop/DBusApplicationInstance.h"
 #include "Desktop/DBusDistributedNotificationCenter.h"
+#include "Desktop/DockBadger.h"
 #include "Desktop/FreedesktopFileRevealer.h"
 #include "Desktop/FreedesktopUserNotifier.h"
 #include "Desktop/PackagedUpdater.h"
@@ -167,6 +168,8 @@ int OrlixApplication::run(QApplication& application) {
         return instance_->forward(commandLine_.paths, commandLine_.arguments) ? 0 : 1;
     }
     delegate_ = AppDelegate::create(services(application));
+    // Before the first file can arrive, so that the launcher shows every run from its start.
+    DockBadger::shared().setEnabled(true);
     const std::weak_ptr<AppDelegate> weak = delegate_;
     instance_->setOpenHandler(
         [weak](const std::vector<std::string>& files, const std::vector<std::string>& arguments) {

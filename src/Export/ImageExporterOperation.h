@@ -65,8 +65,23 @@ protected:
                size.resolutionType.kind() == ExportSize::ResolutionType::Kind::none;
     }
 
-    // The bitmap to encode, after the size checks; nullptr when the export has failed.
+    // The bitmap to encode, after the size checks; nullptr when the export has ended, failed or
+    // cancelled before or right after reading.
     std::shared_ptr<const BitmapImageRepWithMetadata> readImage() {
+        if (isCancelled()) {
+            endCancelled();
+            return nullptr;
+        }
+        const auto image = readCheckedImage();
+        if (image && isCancelled()) {
+            endCancelled();
+            return nullptr;
+        }
+        return image;
+    }
+
+private:
+    std::shared_ptr<const BitmapImageRepWithMetadata> readCheckedImage() {
         report(Status::Kind::readingImage);
         const auto resized = exportItem_->resizedImageRepWithMetadata();
         if (!resized) {
@@ -90,6 +105,7 @@ protected:
         return image;
     }
 
+protected:
     // Writes the finished file beside the input. Re-encoding an input in its own format without
     // resizing must make it smaller; asked-for sizes and other input formats are written whatever
     // their size. `isSameFormat` tells whether the input is of the output's format.

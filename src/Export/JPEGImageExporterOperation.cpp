@@ -20,15 +20,9 @@ std::uint8_t JPEGImageExporterOperation::quality(const BitmapImageRepWithMetadat
 
 void JPEGImageExporterOperation::exportImage() {
     using Status = JPEGExportStatus::Kind;
-    if (isCancelled()) {
-        return endCancelled();
-    }
     const auto image = readImage();
     if (!image) {
         return;
-    }
-    if (isCancelled()) {
-        return endCancelled();
     }
     report(Status::analyzingImage);
     const auto chosenQuality = quality(*image);

@@ -9,15 +9,9 @@
 namespace orlix {
 
 void PNGImageExporterOperation::exportImage() {
-    if (isCancelled()) {
-        return endCancelled();
-    }
     const auto image = readImage();
     if (!image) {
         return;
-    }
-    if (isCancelled()) {
-        return endCancelled();
     }
     report(PNGExportStatus::Kind::optimizingImage);
     if (image->metadata().greyscale && !image->metadata().hasAlpha) {
