@@ -36,6 +36,8 @@ constexpr auto connectTimeout = 2s;
 // The service reads a request as soon as it accepts, so a send that stalls this long means it
 // is stuck. Replies get no timeout: Zopfli on a large image legitimately takes a long time.
 constexpr auto sendTimeout = 30s;
+// A live service greets at once, even under load; silence this long means it is gone.
+constexpr auto greetingTimeout = 2s;
 constexpr auto terminateReplyTimeout = 1s;
 constexpr auto terminateExitTimeout = 1s;
 constexpr const char* serviceName = "orlix-image-utils";
@@ -98,6 +100,13 @@ int connectTo(const std::string& path, int& error) {
         setTimeout(socket.get(), SO_SNDTIMEO, connectTimeout);
         if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
             0) {
+            // Only a service that greets will serve: a dying one may still accept.
+            setTimeout(socket.get(), SO_RCVTIMEO, greetingTimeout);
+            if (!imageutils::receiveGreeting(socket.get())) {
+                error = ECONNREFUSED;
+                return -1;
+            }
+            setTimeout(socket.get(), SO_RCVTIMEO, std::chrono::milliseconds(0));
             setTimeout(socket.get(), SO_SNDTIMEO, sendTimeout);
             return socket.release();
         }

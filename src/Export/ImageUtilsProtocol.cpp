@@ -298,4 +298,19 @@ bool writeFrame(int descriptor, const Frame& frame) {
            writeExactly(descriptor, frame.payload.data(), frame.payload.size());
 }
 
+namespace {
+
+constexpr std::uint8_t greeting = 'G';
+
+} // namespace
+
+bool sendGreeting(int descriptor) {
+    return writeExactly(descriptor, &greeting, 1);
+}
+
+bool receiveGreeting(int descriptor) {
+    std::uint8_t received = 0;
+    return readExactly(descriptor, &received, 1) && received == greeting;
+}
+
 } // namespace orlix::imageutils

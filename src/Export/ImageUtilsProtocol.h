@@ -93,4 +93,11 @@ std::optional<Frame> readFrame(int descriptor);
 // timeout, or when the payload exceeds maxPayloadSize.
 bool writeFrame(int descriptor, const Frame& frame);
 
+// The service greets every connection it will serve before it reads the request. A client that
+// gets no greeting has reached a listener that is going away (a service killed a moment ago still
+// accepts until its sockets close) and must not hand it a request.
+bool sendGreeting(int descriptor);
+// False on end of file, an error, or the socket's receive timeout.
+bool receiveGreeting(int descriptor);
+
 } // namespace orlix::imageutils

@@ -161,6 +161,10 @@ int ImageUtilsServer::run() {
 
 void ImageUtilsServer::serve(int connection) {
     setTimeouts(connection);
+    if (!imageutils::sendGreeting(connection)) {
+        ::close(connection);
+        return;
+    }
     if (const auto request = imageutils::readFrame(connection)) {
         if (request->type == MessageType::terminateRequest) {
             // Ends every call in flight too: their clients see the connection drop.

@@ -306,9 +306,22 @@ public:
         return descriptor;
     }
 
+    // A connection the service has agreed to serve.
+    int connectGreeted() const {
+        const int descriptor = connect();
+        timeval timeout{5, 0};
+        if (descriptor >= 0 &&
+            (::setsockopt(descriptor, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) != 0 ||
+             !imageutils::receiveGreeting(descriptor))) {
+            ::close(descriptor);
+            return -1;
+        }
+        return descriptor;
+    }
+
     // Whether a quantise request on a fresh connection is answered.
     bool answers() const {
-        const int descriptor = connect();
+        const int descriptor = connectGreeted();
         const bool answered = descriptor >= 0 &&
                               imageutils::writeFrame(descriptor, quantizeRequest(2, 2).encode()) &&
                               imageutils::readFrame(descriptor).has_value();
@@ -333,7 +346,7 @@ TEST(ImageUtilsService, ClosesConnectionsThatSendBrokenFramesAndGoesOn) {
         {'O', 'X', 'I', 'U', 1, 1, 0, 0, 0, 0},           // a quantise request of one byte
         {'O', 'X', 'I', 'U', 3, 0xFF, 0xFF, 0xFF, 0xFF}}; // a payload beyond the limit
     for (const auto& bytes : broken) {
-        const int descriptor = service.connect();
+        const int descriptor = service.connectGreeted();
         ASSERT_GE(descriptor, 0);
         ASSERT_EQ(::send(descriptor, bytes.data(), bytes.size(), MSG_NOSIGNAL),
                   static_cast<ssize_t>(bytes.size()));
