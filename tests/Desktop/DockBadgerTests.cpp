@@ -61,9 +61,10 @@ protected:
         if (IsSkipped()) {
             return;
         }
-        ASSERT_TRUE(listenerBus->connect(QString(), DockBadger::kObjectPath, DockBadger::kInterface,
-                                         QStringLiteral("Update"), &listener,
-                                         SLOT(receive(QDBusMessage))));
+        // Only this badger's signals: those of an earlier test's may still be on their way.
+        ASSERT_TRUE(listenerBus->connect(badgerBus->baseService(), DockBadger::kObjectPath,
+                                         DockBadger::kInterface, QStringLiteral("Update"),
+                                         &listener, SLOT(receive(QDBusMessage))));
         testing::roundTrip(*listenerBus);
     }
 
@@ -79,8 +80,14 @@ protected:
         EXPECT_EQ(listener.updates, expected);
     }
 
-    BusConnection badgerBus{QStringLiteral("orlix-test-badger")};
-    BusConnection listenerBus{QStringLiteral("orlix-test-launcher")};
+    // Fresh connections for every test: a named connection still open from the one before would
+    // be handed out again, with its subscriptions.
+    static QString uniqueName(const char* base) {
+        static int count = 0;
+        return QString::fromLatin1(base) + QString::number(++count);
+    }
+    BusConnection badgerBus{uniqueName("orlix-test-badger-")};
+    BusConnection listenerBus{uniqueName("orlix-test-launcher-")};
     NotificationCenter center;
     LauncherEntryListener listener;
     DockBadger badger{*badgerBus, center};

@@ -1,32 +1,200 @@
 #include "TaskProcessing/ThumbnailCache.h"
 
+#include "Platform/MainQueue.h"
+#include "Platform/RunLoop.h"
+#include "Support/TemporaryDirectory.h"
+#include "Support/TestImages.h"
+
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace orlix {
 namespace {
+
+using namespace std::chrono_literals;
+using testing::TestImages;
 
 std::shared_ptr<const BitmapImageRep> smallBitmap() {
     return BitmapImageRep::make(2, 2, CoarseBitmapInfo::rgbaSRGB());
 }
 
-TEST(ThumbnailCacheTests, ClearingLetsTheThumbnailsGo) {
+// Left half red, right half blue: tells which part of a picture a crop kept.
+std::array<std::uint8_t, 3> halves(std::uint32_t width, std::uint32_t x) {
+    return x < width / 2 ? std::array<std::uint8_t, 3>{255, 0, 0}
+                         : std::array<std::uint8_t, 3>{0, 0, 255};
+}
+
+class ThumbnailCacheTests : public ::testing::Test {
+protected:
+    ThumbnailCacheTests() { MainQueue::setExecutor(loop_); }
+    ~ThumbnailCacheTests() override { MainQueue::setExecutor(nullptr); }
+
+    Url writePNG(const char* name, std::uint32_t width, std::uint32_t height) {
+        const auto path = folder_.path() / name;
+        TestImages::writePNG(path, width, height, TestImages::blocks);
+        return Url::fileUrl(path.string());
+    }
+
+    // Waits for the completions of the requests made so far; none may arrive twice.
+    std::vector<ThumbnailCache::Thumbnail> answers(const std::shared_ptr<ThumbnailCache>& cache,
+                                                   const std::vector<Url>& urls) {
+        std::vector<ThumbnailCache::Thumbnail> results(urls.size());
+        std::vector<int> calls(urls.size(), 0);
+        bool offMain = false;
+        for (std::size_t index = 0; index < urls.size(); ++index) {
+            cache->thumbnail(urls[index], [&, index](ThumbnailCache::Thumbnail image) {
+                offMain |= !MainQueue::isMainThread();
+                ++calls[index];
+                results[index] = std::move(image);
+            });
+        }
+        EXPECT_EQ(calls, std::vector<int>(urls.size(), 0)) << "never answered inside the call";
+        loop_->runUntil([&] { return std::count(calls.begin(), calls.end(), 0) == 0; }, 10s);
+        // Anything posted twice would be waiting by now.
+        std::this_thread::sleep_for(20ms);
+        loop_->runUntilIdle();
+        EXPECT_EQ(calls, std::vector<int>(urls.size(), 1));
+        EXPECT_FALSE(offMain);
+        return results;
+    }
+
+    std::shared_ptr<RunLoop> loop_ = std::make_shared<RunLoop>();
+    testing::TemporaryDirectory folder_;
+};
+
+TEST_F(ThumbnailCacheTests, ClearingLetsTheThumbnailsGo) {
     const auto cache = ThumbnailCache::create();
     const Url photo = Url::fileUrl("/pictures/photo.png");
     auto bitmap = smallBitmap();
     const std::weak_ptr<const BitmapImageRep> watched = bitmap;
     cache->setThumbnail(photo, std::move(bitmap));
-    EXPECT_EQ(cache->thumbnail(photo), watched.lock());
-    EXPECT_EQ(cache->thumbnail(Url::fileUrl("/pictures/other.png")), nullptr);
+    EXPECT_EQ(cache->cachedThumbnail(photo), watched.lock());
+    EXPECT_EQ(cache->cachedThumbnail(Url::fileUrl("/pictures/other.png")), nullptr);
 
     cache->clear();
-    EXPECT_EQ(cache->thumbnail(photo), nullptr);
+    EXPECT_EQ(cache->cachedThumbnail(photo), nullptr);
     EXPECT_TRUE(watched.expired());
 
     // Later thumbnails are kept again.
     cache->setThumbnail(photo, smallBitmap());
-    EXPECT_NE(cache->thumbnail(photo), nullptr);
+    EXPECT_NE(cache->cachedThumbnail(photo), nullptr);
+}
+
+TEST_F(ThumbnailCacheTests, ThumbnailsCoverTheBoxWithoutEverGrowing) {
+    const auto cache = ThumbnailCache::create();
+    const auto wide = writePNG("wide.png", 800, 400);
+    const auto tall = writePNG("tall.png", 300, 600);
+    const auto small = writePNG("small.png", 50, 30);
+    const auto results = answers(cache, {wide, tall, small, wide});
+    ASSERT_TRUE(results[0] && results[1] && results[2]);
+    EXPECT_EQ(results[0]->pixelsWide(), 400u);
+    EXPECT_EQ(results[0]->pixelsHigh(), 200u);
+    EXPECT_EQ(results[1]->pixelsWide(), 200u);
+    EXPECT_EQ(results[1]->pixelsHigh(), 400u);
+    EXPECT_EQ(results[2]->pixelsWide(), 50u) << "a small picture is not enlarged";
+    EXPECT_EQ(results[2]->pixelsHigh(), 30u);
+    EXPECT_EQ(results[0]->info(), CoarseBitmapInfo::rgbaSRGB());
+    // Decoded once: the second row of the same input gets the very same picture.
+    EXPECT_EQ(results[3], results[0]);
+    EXPECT_EQ(cache->cachedThumbnail(wide), results[0]);
+
+    cache->clear();
+    const auto again = answers(cache, {wide});
+    ASSERT_TRUE(again[0]);
+    EXPECT_NE(again[0], results[0]) << "after clearing, the file is decoded again";
+}
+
+TEST_F(ThumbnailCacheTests, UnreadableAndHostileFilesGiveNothingAndAreTriedAgain) {
+    const auto cache = ThumbnailCache::create();
+    const auto garbage = folder_.path() / "garbage.png";
+    TestImages::writeBytes(garbage, {1, 2, 3, 4, 5});
+
+    // A real header claiming 60000 by 60000 pixels, with a valid checksum so that only the size
+    // gives it away.
+    const auto hostile = folder_.path() / "hostile.png";
+    TestImages::writePNG(hostile, 4, 4, TestImages::blocks);
+    std::vector<std::uint8_t> bytes;
+    {
+        std::ifstream in(hostile, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_GT(bytes.size(), 33u);
+    for (const std::size_t offset : {16u, 20u}) {
+        const std::uint32_t side = 60000;
+        bytes[offset] = std::uint8_t(side >> 24);
+        bytes[offset + 1] = std::uint8_t(side >> 16);
+        bytes[offset + 2] = std::uint8_t(side >> 8);
+        bytes[offset + 3] = std::uint8_t(side);
+    }
+    const auto crc = crc32(0, bytes.data() + 12, 17);
+    for (int index = 0; index < 4; ++index) {
+        bytes[29 + std::size_t(index)] = std::uint8_t(crc >> (24 - 8 * index));
+    }
+    TestImages::writeBytes(hostile, bytes);
+
+    const Url missing = Url::fileUrl((folder_.path() / "missing.png").string());
+    const Url hostileUrl = Url::fileUrl(hostile.string());
+    const auto results = answers(cache, {Url::fileUrl(garbage.string()), hostileUrl, missing});
+    EXPECT_EQ(results, std::vector<ThumbnailCache::Thumbnail>(3));
+    EXPECT_EQ(cache->cachedThumbnail(missing), nullptr) << "a failure is not cached";
+
+    TestImages::writePNG(folder_.path() / "missing.png", 10, 10, TestImages::blocks);
+    EXPECT_NE(answers(cache, {missing})[0], nullptr);
+}
+
+TEST_F(ThumbnailCacheTests, ACacheThatGoesAwayStillAnswersEveryRequestOnce) {
+    auto cache = ThumbnailCache::create();
+    const auto photo = writePNG("photo.png", 40, 40);
+    int calls = 0;
+    for (int request = 0; request < 3; ++request) {
+        cache->thumbnail(photo, [&calls](ThumbnailCache::Thumbnail) { ++calls; });
+    }
+    cache.reset();
+    EXPECT_TRUE(loop_->runUntil([&] { return calls == 3; }, 10s));
+    std::this_thread::sleep_for(20ms);
+    loop_->runUntilIdle();
+    EXPECT_EQ(calls, 3);
+}
+
+TEST(ThumbnailCoverTests, CropsTheCentreToTheTargetShapeAndNeverEnlarges) {
+    const auto wide = TestImages::rgbaBitmap(
+        400, 100, [](std::uint32_t x, std::uint32_t) { return halves(400, x); });
+    // Scaled down to cover 100 by 100 and cut to it: both halves survive, split in the middle.
+    const auto square = ThumbnailCache::coverThumbnail(wide, {100, 100});
+    ASSERT_TRUE(square);
+    EXPECT_EQ(square->pixelsWide(), 100u);
+    EXPECT_EQ(square->pixelsHigh(), 100u);
+    unsigned left[4];
+    unsigned right[4];
+    square->getPixel(5, 50, left);
+    square->getPixel(94, 50, right);
+    EXPECT_GT(left[0], 200u);
+    EXPECT_LT(left[2], 50u);
+    EXPECT_GT(right[2], 200u);
+    EXPECT_LT(right[0], 50u);
+
+    // A target larger than the picture keeps the target's shape at the picture's own scale.
+    const auto large = ThumbnailCache::coverThumbnail(wide, {300, 300});
+    ASSERT_TRUE(large);
+    EXPECT_EQ(large->pixelsWide(), 100u);
+    EXPECT_EQ(large->pixelsHigh(), 100u);
+
+    const auto tall = ThumbnailCache::coverThumbnail(wide, {10, 40});
+    ASSERT_TRUE(tall);
+    EXPECT_EQ(tall->pixelsWide(), 10u);
+    EXPECT_EQ(tall->pixelsHigh(), 40u);
+
+    EXPECT_EQ(ThumbnailCache::coverThumbnail(wide, {0, 40}), nullptr);
+    EXPECT_EQ(ThumbnailCache::coverThumbnail(nullptr, {40, 40}), nullptr);
 }
 
 } // namespace

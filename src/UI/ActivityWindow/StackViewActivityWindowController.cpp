@@ -1,10 +1,19 @@
 #include "UI/ActivityWindow/StackViewActivityWindowController.h"
 
-#include "Platform/Localization.h"
+#include "Model/Preferences.h"
 #include "Platform/MainQueue.h"
+#include "Shared/SharedDefinitions.h"
+#include "TaskProcessing/ProcessingStats.h"
+#include "TaskProcessing/ProcessingTracker.h"
+#include "UI/ActivityWindow/StackViewActivityHeaderViewController.h"
+#include "UI/ActivityWindow/StackViewActivityItemViewController.h"
+#include "UI/ActivityWindow/StackViewActivityWindow.h"
+#include "UI/Common/OpacityFader.h"
+#include "UI/NonEssentialUINotifications.h"
 
-#include <QHBoxLayout>
-#include <QScrollArea>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
 
 #include <chrono>
 
@@ -12,33 +21,23 @@ namespace orlix {
 
 namespace {
 
-QString text(const std::string& value) {
-    return QString::fromStdString(value);
-}
+using namespace std::chrono_literals;
 
-// File names are shown as they are, never as markup.
-QLabel* plainLabel(const QString& value, QWidget* parent) {
-    auto* label = new QLabel(value, parent);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-QString lozengeText(const std::string& outputType, const std::string& resizeText,
-                    const std::string& resolutionText) {
-    QStringList parts{text(outputType)};
-    for (const auto& part : {resizeText, resolutionText}) {
-        if (!part.empty()) {
-            parts << text(part);
-        }
-    }
-    return parts.join(QStringLiteral("  ·  "));
-}
+constexpr auto fadeDuration = 300ms;
 
 } // namespace
 
 StackViewActivityWindowController::StackViewActivityWindowController() = default;
 
 StackViewActivityWindowController::~StackViewActivityWindowController() {
+    processingBeganObserver_.reset();
+    processingCompletedObserver_.reset();
+    statisticsChangedObserver_.reset();
+    showNonEssentialUIObserver_.reset();
+    hideNonEssentialUIObserver_.reset();
+    activeControllers_.clear();
+    activityItemControllers_.clear();
+    headerViewController_.reset();
     delete window_.data();
 }
 
@@ -49,41 +48,145 @@ void StackViewActivityWindowController::setThumbnailCache(
 
 void StackViewActivityWindowController::setOverallActivityUIDelegate(
     std::weak_ptr<OverallActivityUIDelegate> delegate) {
-    overallDelegate_ = std::move(delegate);
+    overallActivityUIDelegate_ = std::move(delegate);
 }
 
 void StackViewActivityWindowController::setItemActivityUIDelegate(
     std::weak_ptr<ItemActivityUIDelegate> delegate) {
-    itemDelegate_ = std::move(delegate);
+    itemActivityUIDelegate_ = std::move(delegate);
+}
+
+QWidget* StackViewActivityWindowController::window() const {
+    return window_;
 }
 
 void StackViewActivityWindowController::loadWindow() {
     if (window_) {
         return;
     }
-    window_ = new QWidget(nullptr, Qt::Window);
-    window_->setWindowTitle(QStringLiteral("Orlix"));
-    window_->resize(460, 360);
-    auto* layout = new QVBoxLayout(window_);
-    auto* header = new QHBoxLayout;
-    header->addWidget(plainLabel(text(localized("Processing", "Activity window title")), window_));
-    header->addStretch();
-    auto* cancel =
-        new QPushButton(text(localized("Cancel", "Button that cancels all work")), window_);
-    QObject::connect(cancel, &QPushButton::clicked, [this] {
-        if (const auto delegate = overallDelegate_.lock()) {
-            delegate->activitiesCancelled();
+    setUpWindow();
+    observeNotifications();
+    displayActivityItemsPreference_ = Preferences::load().displayActivityDetailView;
+    updateItemsVisibility();
+}
+
+void StackViewActivityWindowController::setUpWindow() {
+    window_ = new StackViewActivityWindow;
+    auto* content = new QVBoxLayout(window_);
+    content->setContentsMargins(0, 0, 0, 0);
+    // The window follows the stack as rows come and go.
+    content->setSizeConstraint(QLayout::SetFixedSize);
+    activityStackView_ = new QWidget(window_);
+    activityStackView_->setObjectName(QStringLiteral("activityStack"));
+    activityStackView_->setFixedWidth(stackWidth);
+    activityStackLayout_ = new QVBoxLayout(activityStackView_);
+    activityStackLayout_->setContentsMargins(0, 0, 0, 0);
+    activityStackLayout_->setSpacing(0);
+    content->addWidget(activityStackView_, 0, Qt::AlignTop);
+
+    if (const auto* screen = QGuiApplication::primaryScreen()) {
+        // Flipped from a bottom-up screen: the top edge sits a little under the top margin the
+        // drop window keeps.
+        const QRect area = screen->geometry();
+        const int top = area.top() + int(windowTopMargin - 4.0);
+        window_->move(area.left() + (area.width() - stackWidth) / 2, top);
+    }
+
+    headerViewController_ =
+        std::make_unique<StackViewActivityHeaderViewController>(activityStackView_);
+    headerViewController_->setShowDetailedView(Preferences::load().displayActivityDetailView);
+    const std::weak_ptr<StackViewActivityWindowController> weakSelf = weak_from_this();
+    headerViewController_->cancelCallback = [weakSelf] {
+        if (const auto self = weakSelf.lock()) {
+            if (const auto delegate = self->overallActivityUIDelegate_.lock()) {
+                delegate->activitiesCancelled();
+            }
+        }
+    };
+    headerViewController_->showDetailViewCallback = [weakSelf](bool show) {
+        if (const auto self = weakSelf.lock()) {
+            self->showDetailViewChanged(show);
+        }
+        // Saved even when the window is gone: it is the user's choice for the next run.
+        auto preferences = Preferences::load();
+        preferences.displayActivityDetailView = show;
+        preferences.save();
+    };
+    QWidget* header = headerViewController_->view();
+    header->hide();
+    activityStackLayout_->addWidget(header);
+    MainQueue::async([weakSelf, header = QPointer<QWidget>(header)] {
+        if (const auto self = weakSelf.lock(); self && header) {
+            self->reveal(header);
         }
     });
-    header->addWidget(cancel);
-    layout->addLayout(header);
-    auto* scroll = new QScrollArea(window_);
-    scroll->setWidgetResizable(true);
-    stack_ = new QWidget(scroll);
-    rows_ = new QVBoxLayout(stack_);
-    rows_->addStretch();
-    scroll->setWidget(stack_);
-    layout->addWidget(scroll);
+}
+
+void StackViewActivityWindowController::observeNotifications() {
+    auto& center = NotificationCenter::defaultCenter();
+    const std::weak_ptr<StackViewActivityWindowController> weakSelf = weak_from_this();
+    processingBeganObserver_ = center.addObserver(
+        processingTrackerProcessingBeganNotification, nullptr, [weakSelf](const Notification&) {
+            const auto self = weakSelf.lock();
+            if (self && self->headerViewController_) {
+                self->headerViewController_->setProcessingState(
+                    StackViewActivityHeaderViewController::InProgress{0, 0});
+                self->headerViewController_->updateUI();
+            }
+        });
+    statisticsChangedObserver_ =
+        center.addObserver(processingTrackerStatisticsChangedNotification, nullptr,
+                           [weakSelf](const Notification& notification) {
+                               if (const auto self = weakSelf.lock()) {
+                                   self->setHeaderState(notification, false);
+                               }
+                           });
+    processingCompletedObserver_ =
+        center.addObserver(processingTrackerProcessingCompletedNotification, nullptr,
+                           [weakSelf](const Notification& notification) {
+                               if (const auto self = weakSelf.lock()) {
+                                   self->setHeaderState(notification, true);
+                               }
+                           });
+    // From whoever posts them: the application is the only poster.
+    const auto nonEssential = [weakSelf](bool show) {
+        return [weakSelf, show](const Notification&) {
+            if (const auto self = weakSelf.lock()) {
+                self->showNonEssentialUI_ = show;
+                self->updateItemsVisibility();
+            }
+        };
+    };
+    showNonEssentialUIObserver_ =
+        center.addObserver(showNonEssentialUINotification, nullptr, nonEssential(true));
+    hideNonEssentialUIObserver_ =
+        center.addObserver(hideNonEssentialUINotification, nullptr, nonEssential(false));
+}
+
+void StackViewActivityWindowController::setHeaderState(const Notification& notification,
+                                                       bool completed) {
+    if (!headerViewController_) {
+        return;
+    }
+    const auto found = notification.userInfo.find(currentStatisticsKey);
+    const auto* stats = found == notification.userInfo.end()
+                            ? nullptr
+                            : std::any_cast<ProcessingStats>(&found->second);
+    if (!stats) {
+        return;
+    }
+    if (completed) {
+        headerViewController_->setProcessingState(StackViewActivityHeaderViewController::Completed{
+            stats->succeededCount, stats->failedCount, stats->cancelledCount,
+            stats->totalOriginalFileSize, stats->totalProcessedFileSize});
+    } else {
+        const auto processed = stats->failedCount + stats->cancelledCount + stats->succeededCount;
+        const auto total =
+            stats->preNotifiedCount + stats->queuedCount + stats->inProgressCount + processed;
+        headerViewController_->setProcessingState(
+            StackViewActivityHeaderViewController::InProgress{processed, total});
+    }
+    headerViewController_->updateUI();
 }
 
 void StackViewActivityWindowController::makeWindowKeyAndOrderFront() {
@@ -94,9 +197,49 @@ void StackViewActivityWindowController::makeWindowKeyAndOrderFront() {
 }
 
 void StackViewActivityWindowController::setActivityStackVisible(bool visible) {
-    if (stack_) {
-        stack_->setVisible(visible);
+    if (!window_) {
+        return;
     }
+    if (visible) {
+        if (window_->isHidden()) {
+            window_->show();
+        }
+        OpacityFader::fade(window_, 1.0, fadeDuration);
+        return;
+    }
+    // The stack fills the window, so the window fades in its place, which keeps the rows' own
+    // fades from nesting inside another. A see-through window keeps taking clicks on X11, so once
+    // nothing of it shows it goes.
+    OpacityFader::fade(window_, 0.0, fadeDuration, [window = QPointer<QWidget>(window_)] {
+        if (window) {
+            window->hide();
+        }
+    });
+}
+
+void StackViewActivityWindowController::reveal(QWidget* view) {
+    OpacityFader::fadeIn(view, fadeDuration);
+}
+
+void StackViewActivityWindowController::updateItemsVisibility() {
+    const bool visible = displayActivityItemsPreference_ && showNonEssentialUI_;
+    MainQueue::async([weakSelf = weak_from_this(), visible] {
+        const auto self = weakSelf.lock();
+        if (!self) {
+            return;
+        }
+        for (const auto& [identifier, row] : self->activeControllers_) {
+            QWidget* view = row->view();
+            if (!view) {
+                continue;
+            }
+            if (visible && view->isHidden()) {
+                OpacityFader::fadeIn(view, fadeDuration);
+            } else {
+                OpacityFader::fade(view, visible ? 1.0 : 0.0, fadeDuration);
+            }
+        }
+    });
 }
 
 void StackViewActivityWindowController::addActivityItem(const Uuid& identifier, const Url& url,
@@ -106,89 +249,110 @@ void StackViewActivityWindowController::addActivityItem(const Uuid& identifier, 
                                                         const std::string& resolutionText,
                                                         bool isSlow) {
     loadWindow();
-    // A row added again under the same identifier replaces the old one.
-    removeRow(identifier);
-    Row row;
-    row.view = new QWidget(stack_);
-    auto* layout = new QVBoxLayout(row.view);
-    layout->addWidget(plainLabel(text(url.lastPathComponent()), row.view));
-    row.status = plainLabel(text(status), row.view);
-    row.additional = plainLabel(QString(), row.view);
-    row.lozenges = plainLabel(lozengeText(outputType, resizeText, resolutionText) +
-                                  (isSlow ? QStringLiteral("  ·  slow") : QString()),
-                              row.view);
-    layout->addWidget(row.status);
-    layout->addWidget(row.additional);
-    layout->addWidget(row.lozenges);
-    row.view->hide();
-    rows_->insertWidget(rows_->count() - 1, row.view);
-    items_[identifier] = row;
-    if (const auto delegate = itemDelegate_.lock()) {
+    auto row = std::make_shared<StackViewActivityItemViewController>(activityStackView_);
+    row->setThumbnailCache(thumbnailCache_);
+    // A row added again under the same identifier replaces the old one, whose view must not
+    // linger in the stack.
+    if (const auto old = this->row(identifier)) {
+        activeControllers_.erase(identifier);
+        delete old->view();
+    }
+    activityItemControllers_[identifier] = row;
+    row->view()->hide();
+    row->setFileURL(url);
+    row->setActivityStatus(status);
+    row->setOutputTypeText(outputType);
+    row->setOutputResizeText(resizeText);
+    row->setOutputResolutionText(resolutionText);
+    row->setSlowActivity(isSlow);
+    row->updateSlowActivityLayout();
+    activityStackLayout_->addWidget(row->view());
+    if (const auto delegate = itemActivityUIDelegate_.lock()) {
         delegate->activityItemAdded(identifier);
     }
 }
 
-const StackViewActivityWindowController::Row*
+std::shared_ptr<StackViewActivityItemViewController>
 StackViewActivityWindowController::row(const Uuid& identifier) const {
-    const auto found = items_.find(identifier);
-    return found == items_.end() ? nullptr : &found->second;
+    const auto found = activityItemControllers_.find(identifier);
+    return found == activityItemControllers_.end() ? nullptr : found->second;
 }
 
 void StackViewActivityWindowController::activityItemStarted(const Uuid& identifier) {
-    if (const auto* found = row(identifier)) {
-        found->view->show();
+    const auto found = row(identifier);
+    if (!found) {
+        return;
+    }
+    activeControllers_[identifier] = found;
+    if (displayActivityItemsPreference_ && showNonEssentialUI_) {
+        MainQueue::async([weakSelf = weak_from_this(), weakRow = std::weak_ptr(found)] {
+            const auto self = weakSelf.lock();
+            const auto row = weakRow.lock();
+            if (self && row && row->view()) {
+                self->reveal(row->view());
+            }
+        });
     }
 }
 
 void StackViewActivityWindowController::updateActivityItemStatus(const Uuid& identifier,
-                                                                 const std::string& value) {
-    if (const auto* found = row(identifier)) {
-        found->status->setText(text(value));
+                                                                 const std::string& text) {
+    if (const auto found = row(identifier)) {
+        found->setActivityStatus(text);
     }
 }
 
 void StackViewActivityWindowController::updateActivityItemAdditionalStatus(
-    const Uuid& identifier, const std::string& value) {
-    if (const auto* found = row(identifier)) {
-        found->additional->setText(text(value));
+    const Uuid& identifier, const std::string& text) {
+    if (const auto found = row(identifier)) {
+        found->setActivityAdditionalStatusInformation(text);
     }
 }
 
 void StackViewActivityWindowController::updateActivityItemLozenges(
     const Uuid& identifier, const std::string& outputType, const std::string& resizeText,
     const std::string& resolutionText) {
-    if (const auto* found = row(identifier)) {
-        found->lozenges->setText(lozengeText(outputType, resizeText, resolutionText));
+    if (const auto found = row(identifier)) {
+        found->setOutputTypeText(outputType);
+        found->setOutputResizeText(resizeText);
+        found->setOutputResolutionText(resolutionText);
     }
 }
 
 void StackViewActivityWindowController::activityItemFinished(const Uuid& identifier) {
-    if (!row(identifier)) {
+    auto found = row(identifier);
+    if (!found) {
         return;
     }
-    const QWidget* view = row(identifier)->view;
-    const std::weak_ptr<StackViewActivityWindowController> weak = weak_from_this();
-    MainQueue::asyncAfter(std::chrono::seconds(2), [weak, identifier, view] {
-        const auto self = weak.lock();
-        // A second "finished", or a row replaced meanwhile, must not remove another view.
-        const auto* current = self ? self->row(identifier) : nullptr;
-        if (!current || current->view != view) {
-            return;
-        }
-        self->removeRow(identifier);
-        if (const auto delegate = self->itemDelegate_.lock()) {
-            delegate->activityItemRemoved(identifier);
-        }
+    MainQueue::asyncAfter(2s, [self = shared_from_this(), identifier, found = std::move(found)] {
+        self->remove(identifier, found);
     });
 }
 
-void StackViewActivityWindowController::removeRow(const Uuid& identifier) {
-    const auto found = items_.find(identifier);
-    if (found == items_.end()) {
-        return;
+void StackViewActivityWindowController::remove(
+    const Uuid& identifier, const std::shared_ptr<StackViewActivityItemViewController>& row) {
+    // A second "finished" schedules a second removal, and a replaced row's removal finds a
+    // newer row under its identifier: only the row itself goes, and only its own removal is
+    // reported.
+    const bool current = this->row(identifier) == row;
+    if (current) {
+        activeControllers_.erase(identifier);
+        activityItemControllers_.erase(identifier);
     }
-    found->second.view->deleteLater();
-    items_.erase(found);
+    if (QWidget* view = row->view()) {
+        activityStackLayout_->removeWidget(view);
+        delete view;
+    }
+    if (current) {
+        if (const auto delegate = itemActivityUIDelegate_.lock()) {
+            delegate->activityItemRemoved(identifier);
+        }
+    }
+}
+
+void StackViewActivityWindowController::showDetailViewChanged(bool show) {
+    displayActivityItemsPreference_ = show;
+    updateItemsVisibility();
 }
 
 } // namespace orlix

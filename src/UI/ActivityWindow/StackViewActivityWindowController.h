@@ -1,26 +1,38 @@
 #pragma once
 
+#include "Platform/NotificationCenter.h"
 #include "TaskProcessing/ActivityWindow.h"
 
-#include <QLabel>
 #include <QPointer>
-#include <QPushButton>
-#include <QVBoxLayout>
-#include <QWidget>
 
 #include <map>
 #include <memory>
 
+class QVBoxLayout;
+class QWidget;
+
 namespace orlix {
 
-// The activity window: one row per output with its file name, status and lozenge texts, under a
-// header with a cancel button. Main thread only.
+class StackViewActivityHeaderViewController;
+class StackViewActivityItemViewController;
+class StackViewActivityWindow;
+
+// The activity window: a header with the run's progress over one row per output. Driven by the
+// activity controller of task processing; listens itself to the processing tracker for the
+// header, to the application for when decoration should be faded, and to the header's cancel
+// button and detail toggle. Main thread only; must be owned by a shared pointer before
+// loadWindow(), whose observers hold it weakly.
 class StackViewActivityWindowController final
     : public ActivityWindow,
       public std::enable_shared_from_this<StackViewActivityWindowController> {
 public:
+    // The width of the header and of every row.
+    static constexpr int stackWidth = 440;
+
     StackViewActivityWindowController();
     ~StackViewActivityWindowController() override;
+    StackViewActivityWindowController(const StackViewActivityWindowController&) = delete;
+    StackViewActivityWindowController& operator=(const StackViewActivityWindowController&) = delete;
 
     void setThumbnailCache(std::shared_ptr<ThumbnailCache> thumbnailCache) override;
     void setOverallActivityUIDelegate(std::weak_ptr<OverallActivityUIDelegate> delegate) override;
@@ -40,26 +52,47 @@ public:
                                     const std::string& resolutionText) override;
     void activityItemFinished(const Uuid& identifier) override;
 
-    QWidget* window() const { return window_; }
+    // Rows show when the user wants details and the application shows decoration.
+    void updateItemsVisibility();
+
+    QWidget* window() const;
+    QWidget* activityStack() const { return activityStackView_; }
+    StackViewActivityHeaderViewController* headerViewController() const {
+        return headerViewController_.get();
+    }
+    // nullptr for an identifier without a row.
+    std::shared_ptr<StackViewActivityItemViewController> row(const Uuid& identifier) const;
+    bool isActive(const Uuid& identifier) const { return activeControllers_.count(identifier); }
+    bool displayActivityItemsPreference() const { return displayActivityItemsPreference_; }
+    bool showNonEssentialUI() const { return showNonEssentialUI_; }
 
 private:
-    struct Row {
-        QWidget* view = nullptr;
-        QLabel* status = nullptr;
-        QLabel* additional = nullptr;
-        QLabel* lozenges = nullptr;
-    };
+    using Rows = std::map<Uuid, std::shared_ptr<StackViewActivityItemViewController>>;
 
-    const Row* row(const Uuid& identifier) const;
-    void removeRow(const Uuid& identifier);
+    void setUpWindow();
+    void observeNotifications();
+    void reveal(QWidget* view);
+    void remove(const Uuid& identifier,
+                const std::shared_ptr<StackViewActivityItemViewController>& row);
+    void setHeaderState(const Notification& notification, bool completed);
+    void showDetailViewChanged(bool show);
 
-    QPointer<QWidget> window_;
-    QWidget* stack_ = nullptr;
-    QVBoxLayout* rows_ = nullptr;
-    std::map<Uuid, Row> items_;
     std::shared_ptr<ThumbnailCache> thumbnailCache_;
-    std::weak_ptr<OverallActivityUIDelegate> overallDelegate_;
-    std::weak_ptr<ItemActivityUIDelegate> itemDelegate_;
+    Rows activityItemControllers_;
+    Rows activeControllers_;
+    QPointer<StackViewActivityWindow> window_;
+    QWidget* activityStackView_ = nullptr;
+    QVBoxLayout* activityStackLayout_ = nullptr;
+    std::unique_ptr<StackViewActivityHeaderViewController> headerViewController_;
+    std::unique_ptr<NotificationCenter::ObserverToken> processingBeganObserver_;
+    std::unique_ptr<NotificationCenter::ObserverToken> processingCompletedObserver_;
+    std::unique_ptr<NotificationCenter::ObserverToken> statisticsChangedObserver_;
+    std::unique_ptr<NotificationCenter::ObserverToken> hideNonEssentialUIObserver_;
+    std::unique_ptr<NotificationCenter::ObserverToken> showNonEssentialUIObserver_;
+    std::weak_ptr<OverallActivityUIDelegate> overallActivityUIDelegate_;
+    std::weak_ptr<ItemActivityUIDelegate> itemActivityUIDelegate_;
+    bool displayActivityItemsPreference_ = true;
+    bool showNonEssentialUI_ = true;
 };
 
 } // namespace orlix

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QList>
+
+class QLabel;
+class QWidget;
+
+namespace orlix {
+
+// The static texts of a widget tree, depth first, a widget before its children; a label's own
+// children are not searched. Used to grey a panel's texts while the application is inactive.
+QList<QLabel*> textFieldsInViewTree(QWidget* view);
+
+// Makes `view` fill its parent, each edge moved inwards by its inset. Does nothing without a
+// parent, or when the parent already lays out its children some other way.
+void pinToSuperview(QWidget* view, int left, int top, int right, int bottom);
+
+} // namespace orlix

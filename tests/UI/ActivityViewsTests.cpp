@@ -1,0 +1,252 @@
+#include "Platform/MainQueue.h"
+#include "Platform/RunLoop.h"
+#include "Platform/ScopedManualClock.h"
+#include "Support/TestImages.h"
+#include "UI/ActivityWindow/Checkerboard.h"
+#include "UI/ActivityWindow/ClippedImageView.h"
+#include "UI/ActivityWindow/ColoredLozengeLabel.h"
+#include "UI/ActivityWindow/HorizontalColoredSectionView.h"
+#include "UI/ActivityWindow/StackViewActivityClippedBackgroundView.h"
+#include "UI/ActivityWindow/StackViewActivityHeaderViewController.h"
+#include "UI/ActivityWindow/StackViewActivityItemViewController.h"
+#include "UI/ActivityWindow/StackViewActivityShadowedContainerView.h"
+
+#include <gtest/gtest.h>
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <chrono>
+
+namespace orlix {
+namespace {
+
+using namespace std::chrono_literals;
+using HeaderState = StackViewActivityHeaderViewController;
+
+// Only what the view paints, without the window background a plain render adds.
+void renderPainted(QWidget& view, QImage& image) {
+    view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+}
+
+QList<int> widths(const QList<HorizontalColoredSectionView::Section>& sections) {
+    QList<int> result;
+    for (const auto& section : sections) {
+        result.push_back(section.rect.width());
+    }
+    return result;
+}
+
+TEST(ActivityViewsTests, StripeBandsShareTheWidthAndTheLastTakesTheRest) {
+    HorizontalColoredSectionView stripe;
+    stripe.resize(301, 4);
+    EXPECT_EQ(stripe.sections().size(), 1) << "without colours, one band of background";
+    EXPECT_EQ(stripe.sections()[0].rect, QRect(0, 0, 301, 4));
+
+    stripe.setColors(QList<QColor>(8, Qt::red));
+    const auto sections = stripe.sections();
+    EXPECT_EQ(widths(sections), (QList<int>{37, 37, 37, 37, 37, 37, 37, 42}));
+    EXPECT_EQ(sections[7].rect.x(), 259);
+    stripe.resize(300, 4);
+    EXPECT_EQ(stripe.sections().last().rect.width(), 41);
+}
+
+TEST(ActivityViewsTests, CheckerboardStartsWithABackgroundCellAtTheTopLeftWhenFlipped) {
+    QImage image(40, 20, QImage::Format_ARGB32);
+    QPainter painter(&image);
+    drawCheckerboard(painter, Qt::white, 40, 20, 15, 15, Qt::black, true, 20);
+    painter.end();
+    EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(16, 0), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(31, 0), QColor(Qt::white)) << "third column, cut by the edge";
+    EXPECT_EQ(image.pixelColor(0, 16), QColor(Qt::black)) << "second row starts the other way";
+
+    // Not flipped, the first row lies at the bottom.
+    QImage bottomUp(30, 30, QImage::Format_ARGB32);
+    painter.begin(&bottomUp);
+    drawCheckerboard(painter, Qt::white, 30, 30, 15, 15, Qt::black, false, 30);
+    painter.end();
+    EXPECT_EQ(bottomUp.pixelColor(0, 29), QColor(Qt::white));
+    EXPECT_EQ(bottomUp.pixelColor(0, 0), QColor(Qt::black));
+
+    QImage empty(10, 10, QImage::Format_ARGB32);
+    empty.fill(Qt::green);
+    painter.begin(&empty);
+    drawCheckerboard(painter, Qt::white, 10, 0, 15, 15, Qt::black, true, 0);
+    painter.end();
+    EXPECT_EQ(empty.pixelColor(5, 5), QColor(Qt::green));
+}
+
+TEST(ActivityViewsTests, ShadowKeepsItsSizeAndBuildsUpInside) {
+    StackViewActivityShadowedContainerView shadow(QSize(100, 50));
+    shadow.resize(300, 200);
+    EXPECT_EQ(shadow.sizeHint(), QSize(100, 50));
+    shadow.resize(100, 50);
+    QImage image(100, 50, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    renderPainted(shadow, image);
+    // Four layers of 1 to 4 per cent black.
+    EXPECT_NEAR(image.pixelColor(50, 25).redF(), 1.0 - 0.097, 0.01);
+    EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::white));
+}
+
+TEST(ActivityViewsTests, ClippedViewsDrawOnlyInsideTheRoundedOutline) {
+    QWidget container;
+    container.resize(100, 60);
+    StackViewActivityClippedBackgroundView background(&container);
+    background.setGeometry(0, 0, 100, 60);
+    background.setBackgroundColor(Qt::red);
+    QImage image(100, 60, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    renderPainted(background, image);
+    EXPECT_EQ(image.pixelColor(1, 1).alpha(), 255) << "no container: unclipped";
+
+    background.setActivityContainerView(&container);
+    image.fill(Qt::transparent);
+    renderPainted(background, image);
+    EXPECT_EQ(image.pixelColor(1, 1).alpha(), 0);
+    EXPECT_EQ(image.pixelColor(50, 30), QColor(Qt::red));
+
+    ClippedImageView imageView(&container);
+    imageView.setGeometry(0, 0, 100, 60);
+    QImage picture(100, 60, QImage::Format_ARGB32);
+    picture.fill(Qt::blue);
+    imageView.setImage(picture);
+    imageView.setClipContainer(&container);
+    image.fill(Qt::transparent);
+    renderPainted(imageView, image);
+    EXPECT_EQ(image.pixelColor(0, 59).alpha(), 0);
+    EXPECT_EQ(image.pixelColor(50, 30), QColor(Qt::blue));
+}
+
+TEST(ActivityViewsTests, LozengeHugsItsTextAndStaysCentred) {
+    ColoredLozengeLabel lozenge;
+    lozenge.setString(QStringLiteral("PNG"));
+    QFont bold = lozenge.font();
+    bold.setPixelSize(10);
+    bold.setBold(true);
+    const QFontMetricsF metrics(bold);
+    EXPECT_EQ(lozenge.sizeHint().width(), qCeil(metrics.horizontalAdvance("PNG") + 23.0));
+    EXPECT_EQ(lozenge.sizeHint().height(), qCeil(metrics.height() + 5.0));
+
+    lozenge.resize(lozenge.sizeHint() + QSize(40, 20));
+    const QRectF outline = lozenge.outlineRect();
+    EXPECT_NEAR(outline.center().x(), lozenge.width() / 2.0, 0.01);
+    EXPECT_NEAR(outline.center().y(), lozenge.height() / 2.0, 0.01);
+    EXPECT_NEAR(outline.width(), metrics.horizontalAdvance("PNG") + 22.0, 0.01);
+}
+
+class HeaderTests : public ::testing::Test {
+protected:
+    HeaderTests() { MainQueue::setExecutor(loop_); }
+    ~HeaderTests() override { MainQueue::setExecutor(nullptr); }
+
+    std::shared_ptr<RunLoop> loop_ = std::make_shared<RunLoop>();
+    StackViewActivityHeaderViewController header_;
+};
+
+TEST_F(HeaderTests, ShowsProgressThenTheResult) {
+    EXPECT_EQ(header_.progressStatusString(), "Images processed");
+    EXPECT_TRUE(header_.processingProgressText()->isHidden());
+    EXPECT_TRUE(header_.processingProgressIndicator()->isHidden());
+    EXPECT_TRUE(header_.cancelButton()->isHidden());
+    EXPECT_TRUE(header_.completedAdditionalInfoTextField()->isHidden());
+    EXPECT_EQ(header_.coloredSectionView()->colors().size(), 8);
+
+    header_.setProcessingState(HeaderState::InProgress{3, 10});
+    header_.updateUI();
+    EXPECT_EQ(header_.processingProgressText()->text(), "3 of 10...");
+    EXPECT_EQ(header_.processingProgressIndicator()->value(), 3);
+    EXPECT_EQ(header_.processingProgressIndicator()->maximum(), 10);
+    header_.setProcessingState(HeaderState::InProgress{10, 10});
+    header_.updateUI();
+    EXPECT_EQ(header_.processingProgressText()->text(), "Done");
+    EXPECT_FALSE(header_.cancelButton()->isHidden()) << "cancel stays while in progress";
+
+    header_.setProcessingState(HeaderState::Completed{5, 1, 0, 1000, 580});
+    header_.updateUI();
+    EXPECT_EQ(header_.progressStatusLabel()->text(), "Processing complete: 42% reduction");
+    EXPECT_EQ(header_.completedAdditionalInfoTextField()->text(),
+              "<b>5</b> succeeded. <b>1</b> failed. <b>0</b> canceled.");
+    EXPECT_TRUE(header_.cancelButton()->isHidden());
+    EXPECT_TRUE(header_.processingProgressIndicator()->isHidden());
+
+    for (const auto& [original, processed] : {std::pair{1000u, 1000u}, std::pair{0u, 580u}}) {
+        header_.setProcessingState(HeaderState::Completed{5, 0, 0, original, processed});
+        header_.updateUI();
+        EXPECT_EQ(header_.progressStatusString(), "Processing complete");
+    }
+}
+
+TEST_F(HeaderTests, TextsTurnGreyWhileTheApplicationIsInactive) {
+    // The offscreen platform never changes state by itself, and nothing is recoloured before
+    // the first change.
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_FALSE(header_.isActivated());
+    EXPECT_EQ(header_.progressStatusLabel()->palette().color(QPalette::WindowText),
+              QColor(Qt::lightGray));
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_TRUE(header_.isActivated());
+    EXPECT_NE(header_.progressStatusLabel()->palette().color(QPalette::WindowText),
+              QColor(Qt::lightGray));
+}
+
+class RowTests : public ::testing::Test {
+protected:
+    RowTests() { MainQueue::setExecutor(loop_); }
+    ~RowTests() override {
+        row_.reset();
+        loop_->runUntilIdle();
+        MainQueue::setExecutor(nullptr);
+    }
+
+    QImage shownThumbnail() const { return row_->thumbnailImageView()->image(); }
+
+    testing::ScopedManualClock clock_;
+    std::shared_ptr<RunLoop> loop_ = std::make_shared<RunLoop>();
+    std::shared_ptr<StackViewActivityItemViewController> row_ =
+        std::make_shared<StackViewActivityItemViewController>();
+};
+
+TEST_F(RowTests, ATransparentPictureShowsTheCheckerboardThroughIt) {
+    row_->view()->hide();
+    auto transparent = BitmapImageRep::make(300, 100, CoarseBitmapInfo::rgbaSRGB());
+    row_->thumbnailLoaded(transparent);
+    EXPECT_FALSE(row_->thumbnailImageView()->isHidden()) << "a hidden row shows it at once";
+    const QImage image = shownThumbnail();
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixel(0, 0), qRgb(225, 225, 225)) << "the top-left cell is light";
+    EXPECT_EQ(image.pixel(16, 0), qRgb(172, 172, 172));
+}
+
+TEST_F(RowTests, AWidePictureIsCroppedToFillTheWholeArea) {
+    auto wide = testing::TestImages::rgbaBitmap(600, 100, [](std::uint32_t x, std::uint32_t) {
+        return x < 300 ? std::array<std::uint8_t, 3>{255, 0, 0}
+                       : std::array<std::uint8_t, 3>{0, 0, 255};
+    });
+    row_->view()->show();
+    row_->thumbnailLoaded(wide);
+    EXPECT_TRUE(row_->thumbnailImageView()->isHidden()) << "a visible row fades it in";
+    loop_->runUntilIdle();
+    EXPECT_FALSE(row_->thumbnailImageView()->isHidden());
+    const QImage image = shownThumbnail();
+    const int last = image.width() - 1;
+    EXPECT_GT(image.pixelColor(1, image.height() - 1).red(), 200) << "no letterbox";
+    EXPECT_GT(image.pixelColor(last, 0).blue(), 200);
+    row_->view()->hide();
+}
+
+TEST_F(RowTests, NothingToShowLeavesTheCheckerboardAlone) {
+    row_->thumbnailLoaded(nullptr);
+    EXPECT_TRUE(row_->thumbnailImageView()->isHidden());
+    EXPECT_FALSE(row_->checkerboardImageView()->image().isNull());
+    EXPECT_TRUE(row_->slowActivityView()->isHidden());
+}
+
+} // namespace
+} // namespace orlix

@@ -1,0 +1,266 @@
+#include "UI/ActivityWindow/StackViewActivityWindowController.h"
+
+#include "Model/Preferences.h"
+#include "Platform/MainQueue.h"
+#include "Platform/NotificationCenter.h"
+#include "Platform/RunLoop.h"
+#include "Platform/ScopedManualClock.h"
+#include "Support/ScopedEnvironment.h"
+#include "Support/TemporaryDirectory.h"
+#include "TaskProcessing/ProcessingStats.h"
+#include "TaskProcessing/ProcessingTracker.h"
+#include "UI/ActivityWindow/ColoredLozengeLabel.h"
+#include "UI/ActivityWindow/StackViewActivityHeaderViewController.h"
+#include "UI/ActivityWindow/StackViewActivityItemViewController.h"
+#include "UI/Common/OpacityFader.h"
+#include "UI/NonEssentialUINotifications.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+namespace orlix {
+namespace {
+
+using namespace std::chrono_literals;
+
+class RecordingDelegate : public ItemActivityUIDelegate, public OverallActivityUIDelegate {
+public:
+    void activityItemAdded(const Uuid& identifier) override { added.push_back(identifier); }
+    void activityItemRemoved(const Uuid& identifier) override { removed.push_back(identifier); }
+    void activitiesCancelled() override { ++cancelled; }
+
+    std::vector<Uuid> added;
+    std::vector<Uuid> removed;
+    int cancelled = 0;
+};
+
+class ActivityWindowTests : public ::testing::Test {
+protected:
+    ActivityWindowTests() {
+        MainQueue::setExecutor(loop_);
+        controller_ = makeController();
+    }
+    ~ActivityWindowTests() override {
+        controller_.reset();
+        loop_->runUntilIdle();
+        MainQueue::setExecutor(nullptr);
+    }
+
+    std::shared_ptr<StackViewActivityWindowController> makeController() {
+        auto controller = std::make_shared<StackViewActivityWindowController>();
+        controller->setItemActivityUIDelegate(delegate_);
+        controller->setOverallActivityUIDelegate(delegate_);
+        controller->loadWindow();
+        settle();
+        return controller;
+    }
+
+    // Runs what is queued and lets every fade reach its end.
+    void settle(Clock::Duration time = 300ms) {
+        loop_->runUntilIdle();
+        clock_->advance(time);
+        loop_->runUntilIdle();
+    }
+
+    Uuid add(bool slow = false) {
+        const Uuid identifier;
+        controller_->addActivityItem(identifier, Url::fileUrl("/pictures/<b>photo</b>.png"),
+                                     "Waiting", "PNG", "50%", "@2x", slow);
+        return identifier;
+    }
+
+    QList<QWidget*> rowViews() const {
+        return controller_->activityStack()->findChildren<QWidget*>(QStringLiteral("activityRow"));
+    }
+
+    StackViewActivityHeaderViewController& header() { return *controller_->headerViewController(); }
+
+    static void post(const char* name, std::any stats) {
+        NotificationCenter::defaultCenter().post(name, nullptr, {{currentStatisticsKey, stats}});
+    }
+
+    testing::TemporaryDirectory folder_;
+    testing::ScopedEnvironment configHome_{"XDG_CONFIG_HOME", folder_.path().string()};
+    testing::ScopedManualClock clock_;
+    std::shared_ptr<RunLoop> loop_ = std::make_shared<RunLoop>();
+    std::shared_ptr<RecordingDelegate> delegate_ = std::make_shared<RecordingDelegate>();
+    std::shared_ptr<StackViewActivityWindowController> controller_;
+};
+
+TEST_F(ActivityWindowTests, RowsAppearWhenStartedFollowTheirTaskAndGoTwoSecondsAfterTheFinish) {
+    EXPECT_FALSE(header().view()->isHidden()) << "the header is revealed once loaded";
+    const Uuid identifier = add(true);
+    const auto row = controller_->row(identifier);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(delegate_->added, std::vector<Uuid>{identifier});
+    EXPECT_TRUE(row->view()->isHidden()) << "hidden until its task starts";
+    EXPECT_EQ(row->statusLabel()->text(), "Waiting");
+    EXPECT_EQ(row->statusLabel()->textFormat(), Qt::PlainText);
+    EXPECT_FALSE(row->slowActivityView()->isHidden());
+
+    controller_->activityItemStarted(identifier);
+    settle();
+    EXPECT_FALSE(row->view()->isHidden());
+    EXPECT_EQ(OpacityFader::targetOpacity(row->view()), 1.0);
+
+    controller_->updateActivityItemStatus(identifier, "Optimizing <i>photo</i>");
+    controller_->updateActivityItemAdditionalStatus(identifier, "12% smaller");
+    controller_->updateActivityItemLozenges(identifier, "JPEG", "", "@1x");
+    EXPECT_EQ(row->statusLabel()->text(), "Optimizing <i>photo</i>");
+    EXPECT_EQ(row->additionalStatusInformationLabel()->text(), "12% smaller");
+    EXPECT_EQ(row->outputTypeLabel()->string(), "JPEG");
+    EXPECT_EQ(row->outputResolutionLabel()->string(), "@1x");
+    EXPECT_TRUE(row->outputResizeLabel()->isHidden()) << "no empty outline";
+
+    // Unknown identifiers are ignored.
+    const Uuid stranger;
+    controller_->activityItemStarted(stranger);
+    controller_->updateActivityItemStatus(stranger, "x");
+    controller_->activityItemFinished(stranger);
+
+    controller_->activityItemFinished(identifier);
+    settle(1900ms);
+    EXPECT_EQ(rowViews().size(), 1);
+    EXPECT_TRUE(delegate_->removed.empty());
+    settle(100ms);
+    EXPECT_TRUE(rowViews().isEmpty());
+    EXPECT_FALSE(controller_->row(identifier));
+    EXPECT_EQ(delegate_->removed, std::vector<Uuid>{identifier});
+}
+
+TEST_F(ActivityWindowTests, SecondFinishAndReplacedRowsLeaveNothingBehind) {
+    const Uuid twice = add();
+    controller_->activityItemStarted(twice);
+    controller_->activityItemFinished(twice);
+    settle(1s);
+    controller_->activityItemFinished(twice);
+    settle(3s);
+    EXPECT_EQ(delegate_->removed, std::vector<Uuid>{twice});
+
+    // The first row's pending removal must neither leave its view nor take the newer row.
+    const Uuid replaced = add();
+    controller_->activityItemFinished(replaced);
+    controller_->addActivityItem(replaced, Url::fileUrl("/pictures/other.png"), "Again", "PNG", "",
+                                 "", false);
+    EXPECT_EQ(rowViews().size(), 1);
+    settle(2s);
+    ASSERT_TRUE(controller_->row(replaced));
+    EXPECT_EQ(controller_->row(replaced)->statusLabel()->text(), "Again");
+    EXPECT_EQ(rowViews().size(), 1);
+    EXPECT_EQ(delegate_->removed.size(), 1u);
+
+    controller_->activityItemFinished(replaced);
+    settle(2s);
+    EXPECT_TRUE(rowViews().isEmpty());
+    EXPECT_EQ(delegate_->removed.size(), 2u);
+}
+
+TEST_F(ActivityWindowTests, DetailToggleAndBackgroundModeFadeOnlyStartedRows) {
+    const Uuid started = add();
+    const Uuid waiting = add();
+    controller_->activityItemStarted(started);
+    settle();
+    QWidget* startedView = controller_->row(started)->view();
+
+    header().detailToggle()->click();
+    settle();
+    EXPECT_FALSE(Preferences::load().displayActivityDetailView) << "saved at once";
+    EXPECT_EQ(OpacityFader::targetOpacity(startedView), 0.0);
+    controller_->activityItemStarted(waiting);
+    settle();
+    EXPECT_TRUE(controller_->row(waiting)->view()->isHidden())
+        << "a row started while details are off stays hidden";
+
+    header().detailToggle()->click();
+    settle();
+    EXPECT_TRUE(Preferences::load().displayActivityDetailView);
+    EXPECT_EQ(OpacityFader::targetOpacity(startedView), 1.0);
+    EXPECT_FALSE(controller_->row(waiting)->view()->isHidden());
+
+    NotificationCenter::defaultCenter().post(hideNonEssentialUINotification);
+    settle();
+    EXPECT_EQ(OpacityFader::targetOpacity(startedView), 0.0);
+    NotificationCenter::defaultCenter().post(showNonEssentialUINotification);
+    settle();
+    EXPECT_EQ(OpacityFader::targetOpacity(startedView), 1.0);
+}
+
+TEST_F(ActivityWindowTests, TheSavedChoiceHoldsForTheNextWindow) {
+    auto preferences = Preferences::load();
+    preferences.displayActivityDetailView = false;
+    preferences.save();
+    controller_ = makeController();
+    EXPECT_FALSE(controller_->displayActivityItemsPreference());
+    EXPECT_FALSE(header().detailToggle()->isChecked());
+    const Uuid identifier = add();
+    controller_->activityItemStarted(identifier);
+    settle();
+    EXPECT_TRUE(controller_->row(identifier)->view()->isHidden());
+}
+
+TEST_F(ActivityWindowTests, CancelReachesTheDelegateWhileItLives) {
+    controller_->makeWindowKeyAndOrderFront();
+    post(processingTrackerStatisticsChangedNotification, ProcessingStats{});
+    header().cancelButton()->click();
+    EXPECT_EQ(delegate_->cancelled, 1);
+    delegate_.reset();
+    header().cancelButton()->click();
+}
+
+TEST_F(ActivityWindowTests, HeaderFollowsTheTracker) {
+    NotificationCenter::defaultCenter().post(processingTrackerProcessingBeganNotification);
+    EXPECT_EQ(header().progressStatusString(), "Images processed");
+    EXPECT_EQ(header().progressString(), "Done");
+    EXPECT_FALSE(header().cancelButton()->isHidden());
+
+    ProcessingStats stats;
+    stats.preNotifiedCount = 2;
+    stats.queuedCount = 3;
+    stats.inProgressCount = 2;
+    stats.succeededCount = 1;
+    stats.failedCount = 1;
+    stats.cancelledCount = 1;
+    post(processingTrackerStatisticsChangedNotification, stats);
+    EXPECT_EQ(header().progressString(), "3 of 10...");
+
+    // Notifications without statistics change nothing.
+    post(processingTrackerStatisticsChangedNotification, 42);
+    NotificationCenter::defaultCenter().post(processingTrackerProcessingCompletedNotification);
+    EXPECT_EQ(header().progressString(), "3 of 10...");
+
+    stats.succeededCount = 5;
+    stats.cancelledCount = 0;
+    stats.totalOriginalFileSize = 1000;
+    stats.totalProcessedFileSize = 580;
+    post(processingTrackerProcessingCompletedNotification, stats);
+    EXPECT_EQ(header().progressStatusString(), "Processing complete: 42% reduction");
+    EXPECT_TRUE(header().cancelButton()->isHidden());
+    EXPECT_FALSE(header().completedAdditionalInfoTextField()->isHidden());
+}
+
+TEST_F(ActivityWindowTests, HidingTheStackTakesTheWindowOutOfTheWayOfClicks) {
+    controller_->makeWindowKeyAndOrderFront();
+    controller_->setActivityStackVisible(false);
+    settle(200ms);
+    EXPECT_TRUE(controller_->window()->isVisible()) << "still fading";
+    settle(100ms);
+    EXPECT_FALSE(controller_->window()->isVisible());
+
+    // Showing again before an earlier fade-out ends keeps the window.
+    controller_->setActivityStackVisible(true);
+    controller_->setActivityStackVisible(false);
+    controller_->setActivityStackVisible(true);
+    settle();
+    EXPECT_TRUE(controller_->window()->isVisible());
+    EXPECT_EQ(controller_->window()->windowOpacity(), 1.0);
+}
+
+} // namespace
+} // namespace orlix
