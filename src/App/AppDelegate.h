@@ -40,7 +40,6 @@ public:
         ImageProcessingController::Environment processingEnvironment;
         // Whether Orlix is the application the user works in.
         std::function<bool()> isActive;
-        std::function<void()> activate;
         // Shows or hides the drop window, the standard interface.
         std::function<void(bool)> setStandardUIVisible;
         // Asks whether to quit while images are being processed; true to quit.

@@ -85,11 +85,6 @@ AppDelegate::Services OrlixApplication::services(QApplication& application) {
         [] { return std::make_shared<StackViewActivityWindowController>(); },
         [] { ImageUtilsClient::terminate(); }};
     services.isActive = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
-    services.activate = [this] {
-        if (dropWindow_ && dropWindow_->window()) {
-            dropWindow_->window()->activateWindow();
-        }
-    };
     services.setStandardUIVisible = [this](bool visible) { showStandardUI(visible); };
     services.confirmQuitWhileProcessing = askToQuitWhileProcessing;
     services.exit = [&application](int status) { application.exit(status); };
@@ -99,8 +94,12 @@ AppDelegate::Services OrlixApplication::services(QApplication& application) {
 void OrlixApplication::showStandardUI(bool visible) {
     if (!dropWindow_ && visible) {
         const std::weak_ptr<AppDelegate> weak = delegate_;
-        const auto dropped = [weak](const char* argument) {
-            return [weak, argument](const std::vector<Url>& urls) {
+        const auto dropped = [this, weak](const char* argument) {
+            return [this, weak, argument](const std::vector<Url>& urls) {
+                // Files dropped from another program bring Orlix to the front.
+                if (dropWindow_ && dropWindow_->window()) {
+                    dropWindow_->window()->activateWindow();
+                }
                 if (const auto delegate = weak.lock()) {
                     delegate->addImages(paths(urls), argument ? std::vector<std::string>{argument}
                                                               : std::vector<std::string>{});
