@@ -8,22 +8,7 @@ namespace orlix {
 // and never shows anything.
 class PackagedUpdater final : public Updater {
 public:
-    void setDelegate(Delegate delegate) override { delegate_ = std::move(delegate); }
-    bool automaticallyChecksForUpdates() const override { return checks_; }
-    void setAutomaticallyChecksForUpdates(bool checks) override { checks_ = checks; }
-    bool automaticallyDownloadsUpdates() const override { return false; }
     void checkForUpdatesInBackground() override {}
-    void checkForUpdateInformation() override {
-        if (delegate_.mayCheckForUpdates) {
-            delegate_.mayCheckForUpdates();
-        }
-    }
-    void checkForUpdates() override {}
-    bool canCheckForUpdates() const override { return false; }
-
-private:
-    Delegate delegate_;
-    bool checks_ = false;
 };
 
 } // namespace orlix

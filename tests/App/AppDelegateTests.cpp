@@ -60,6 +60,12 @@ public:
     std::map<std::string, Block> observers;
 };
 
+class FakeUpdater : public Updater {
+public:
+    void checkForUpdatesInBackground() override { ++checks; }
+    int checks = 0;
+};
+
 class AppDelegateTests : public ::testing::Test {
 protected:
     AppDelegateTests() {
@@ -82,6 +88,7 @@ protected:
         services.userNotifier = notifier;
         services.fileRevealer = revealer;
         services.distributedCenter = distributed;
+        services.updater = updater;
         services.processingEnvironment = {nullptr, nullptr, [this] { return window; }, [] {}};
         services.isActive = [this] { return active; };
         services.setStandardUIVisible = [this](bool visible) { standardUI.push_back(visible); };
@@ -123,6 +130,7 @@ protected:
     std::shared_ptr<FakeUserNotifier> notifier = std::make_shared<FakeUserNotifier>();
     std::shared_ptr<FakeFileRevealer> revealer = std::make_shared<FakeFileRevealer>();
     std::shared_ptr<FakeDistributedCenter> distributed = std::make_shared<FakeDistributedCenter>();
+    std::shared_ptr<FakeUpdater> updater = std::make_shared<FakeUpdater>();
     std::shared_ptr<testing::FakeActivityWindow> window =
         std::make_shared<testing::FakeActivityWindow>();
     bool active = false;
@@ -159,6 +167,7 @@ TEST_F(AppDelegateTests, LaunchedForFilesRunsWithoutWindowAndQuitsAfterTheRun) {
     EXPECT_EQ(notifier->flushes, 1);
     EXPECT_EQ(revealer->flushes, 1);
     EXPECT_EQ(recent.size(), 2u) << "queued images enter the recent files";
+    EXPECT_EQ(updater->checks, 0) << "a run for files does not look for updates";
 }
 
 TEST_F(AppDelegateTests, AFailureKeepsTheProgramOpenWithItsResults) {
@@ -177,6 +186,7 @@ TEST_F(AppDelegateTests, AFailureKeepsTheProgramOpenWithItsResults) {
 TEST_F(AppDelegateTests, FilesOpenedLaterComeWithoutTheLaunchArguments) {
     delegate->applicationDidFinishLaunching();
     EXPECT_EQ(standardUI, std::vector<bool>{true});
+    EXPECT_EQ(updater->checks, 1);
     // Without arguments the settings window would be asked; with none available the files wait.
     delegate->openFiles({image("a.jpg")}, {"-quick-optimize"});
     EXPECT_EQ(delegate->applicationRunMode(), Mode::normal);
