@@ -1,6 +1,7 @@
 #include "Export/Codec/PNGDecoder.h"
 
 #include "Export/Codec/ColorTransform.h"
+#include "Export/Codec/PNGStructures.h"
 
 #include <png.h>
 
@@ -35,32 +36,12 @@ struct PNGReadJob {
     std::shared_ptr<BitmapImageRep> bitmap;
 };
 
-class PNGReadStructures {
-public:
-    PNGReadStructures();
-    ~PNGReadStructures() { png_destroy_read_struct(&png_, &info_, nullptr); }
-    PNGReadStructures(const PNGReadStructures&) = delete;
-    PNGReadStructures& operator=(const PNGReadStructures&) = delete;
-
-    bool isValid() const { return png_ != nullptr && info_ != nullptr; }
-    png_structp png() const { return png_; }
-    png_infop info() const { return info_; }
-
-private:
-    png_structp png_;
-    png_infop info_;
-};
-
 // Damaged files are expected; they are refused without a word rather than reported on stderr.
 [[noreturn]] void failSilently(png_structp png, png_const_charp) {
     png_longjmp(png, 1);
 }
 
 void ignoreWarning(png_structp, png_const_charp) {}
-
-PNGReadStructures::PNGReadStructures()
-    : png_(png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, failSilently, ignoreWarning))
-    , info_(png_ != nullptr ? png_create_info_struct(png_) : nullptr) {}
 
 // Running out of bytes is an error, never a short read, so a truncated file cannot pass for a
 // complete one.
@@ -201,7 +182,7 @@ double dotsPerInch(png_uint_32 pixelsPerMetre) {
 } // namespace
 
 std::optional<DecodedBitmap> PNGDecoder::decode(std::span<const std::uint8_t> bytes) {
-    PNGReadStructures structures;
+    const PNGStructures structures(PNGStructures::Direction::read, failSilently, ignoreWarning);
     PNGReadJob job;
     job.bytes = bytes;
     if (!structures.isValid() ||

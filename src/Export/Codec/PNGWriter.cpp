@@ -1,6 +1,7 @@
 #include "Export/Codec/PNGWriter.h"
 
 #include "Export/Codec/DensityRule.h"
+#include "Export/Codec/PNGStructures.h"
 
 #include <png.h>
 
@@ -39,24 +40,6 @@ struct PNGImage {
     PNGImage(const PNGImage&) = delete;
     PNGImage& operator=(const PNGImage&) = delete;
     ~PNGImage() { std::free(output.data); }
-};
-
-class PNGWriteStructures {
-public:
-    PNGWriteStructures()
-        : png_(png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr))
-        , info_(png_ != nullptr ? png_create_info_struct(png_) : nullptr) {}
-    ~PNGWriteStructures() { png_destroy_write_struct(&png_, &info_); }
-    PNGWriteStructures(const PNGWriteStructures&) = delete;
-    PNGWriteStructures& operator=(const PNGWriteStructures&) = delete;
-
-    bool isValid() const { return png_ != nullptr && info_ != nullptr; }
-    png_structp png() const { return png_; }
-    png_infop info() const { return info_; }
-
-private:
-    png_structp png_;
-    png_infop info_;
 };
 
 void splitPalette(PNGImage& image, const std::uint8_t* palette, std::uint16_t paletteCount) {
@@ -118,7 +101,7 @@ bool writeWithRecovery(png_structp png, png_infop info, PNGImage& image) {
 }
 
 bool encode(PNGImage& image) {
-    PNGWriteStructures structures;
+    const PNGStructures structures(PNGStructures::Direction::write);
     return structures.isValid() && writeWithRecovery(structures.png(), structures.info(), image);
 }
 
