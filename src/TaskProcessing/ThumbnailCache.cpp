@@ -5,9 +5,6 @@
 #include "Model/ResizeConfig.h"
 #include "Platform/MainQueue.h"
 
-#include <algorithm>
-#include <cmath>
-
 namespace orlix {
 
 std::shared_ptr<ThumbnailCache> ThumbnailCache::shared() {
@@ -91,28 +88,6 @@ ThumbnailCache::Thumbnail ThumbnailCache::imageThumbnail(const Url& url, std::ui
         return scaled;
     }
     return scaled->redrawnAsRGBA();
-}
-
-ThumbnailCache::Thumbnail ThumbnailCache::coverThumbnail(const Thumbnail& image,
-                                                         ImagePixelSize target) {
-    if (!image || target.width == 0 || target.height == 0) {
-        return nullptr;
-    }
-    const double width = image->pixelsWide();
-    const double height = image->pixelsHigh();
-    const double scale = std::max(target.width / width, target.height / height);
-    if (scale <= 1.0) {
-        return BitmapResize::resized(image, ResizeConfig::trim(target.width, target.height),
-                                     std::nullopt);
-    }
-    // Cropping to the target's shape at the image's own scale keeps a small picture sharp
-    // instead of blowing it up.
-    const auto cropWidth = std::clamp<double>(std::round(target.width / scale), 1.0, width);
-    const auto cropHeight = std::clamp<double>(std::round(target.height / scale), 1.0, height);
-    return BitmapResize::resized(image,
-                                 ResizeConfig::trim(static_cast<std::uint32_t>(cropWidth),
-                                                    static_cast<std::uint32_t>(cropHeight)),
-                                 std::nullopt);
 }
 
 } // namespace orlix

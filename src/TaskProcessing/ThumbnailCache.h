@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Export/BitmapImageRep.h"
-#include "Model/ImagePixelSize.h"
 #include "Platform/DispatchQueue.h"
 #include "Platform/Url.h"
 
@@ -44,10 +43,6 @@ public:
 
     // The file's picture scaled to cover a `side` by `side` box; nullptr when it cannot be read.
     static Thumbnail imageThumbnail(const Url& url, std::uint32_t side);
-    // The centre of `image` at the aspect ratio of `target`, scaled down to `target` when larger;
-    // a small image is cropped but never enlarged, so the result may be smaller than `target`.
-    // nullptr for an empty target or when there is no memory.
-    static Thumbnail coverThumbnail(const Thumbnail& image, ImagePixelSize target);
 
 private:
     using Thumbnails = std::unordered_map<Url, Thumbnail, UrlHash>;

@@ -27,12 +27,6 @@ std::shared_ptr<const BitmapImageRep> smallBitmap() {
     return BitmapImageRep::make(2, 2, CoarseBitmapInfo::rgbaSRGB());
 }
 
-// Left half red, right half blue: tells which part of a picture a crop kept.
-std::array<std::uint8_t, 3> halves(std::uint32_t width, std::uint32_t x) {
-    return x < width / 2 ? std::array<std::uint8_t, 3>{255, 0, 0}
-                         : std::array<std::uint8_t, 3>{0, 0, 255};
-}
-
 class ThumbnailCacheTests : public ::testing::Test {
 protected:
     ThumbnailCacheTests() { MainQueue::setExecutor(loop_); }
@@ -163,38 +157,6 @@ TEST_F(ThumbnailCacheTests, ACacheThatGoesAwayStillAnswersEveryRequestOnce) {
     std::this_thread::sleep_for(20ms);
     loop_->runUntilIdle();
     EXPECT_EQ(calls, 3);
-}
-
-TEST(ThumbnailCoverTests, CropsTheCentreToTheTargetShapeAndNeverEnlarges) {
-    const auto wide = TestImages::rgbaBitmap(
-        400, 100, [](std::uint32_t x, std::uint32_t) { return halves(400, x); });
-    // Scaled down to cover 100 by 100 and cut to it: both halves survive, split in the middle.
-    const auto square = ThumbnailCache::coverThumbnail(wide, {100, 100});
-    ASSERT_TRUE(square);
-    EXPECT_EQ(square->pixelsWide(), 100u);
-    EXPECT_EQ(square->pixelsHigh(), 100u);
-    unsigned left[4];
-    unsigned right[4];
-    square->getPixel(5, 50, left);
-    square->getPixel(94, 50, right);
-    EXPECT_GT(left[0], 200u);
-    EXPECT_LT(left[2], 50u);
-    EXPECT_GT(right[2], 200u);
-    EXPECT_LT(right[0], 50u);
-
-    // A target larger than the picture keeps the target's shape at the picture's own scale.
-    const auto large = ThumbnailCache::coverThumbnail(wide, {300, 300});
-    ASSERT_TRUE(large);
-    EXPECT_EQ(large->pixelsWide(), 100u);
-    EXPECT_EQ(large->pixelsHigh(), 100u);
-
-    const auto tall = ThumbnailCache::coverThumbnail(wide, {10, 40});
-    ASSERT_TRUE(tall);
-    EXPECT_EQ(tall->pixelsWide(), 10u);
-    EXPECT_EQ(tall->pixelsHigh(), 40u);
-
-    EXPECT_EQ(ThumbnailCache::coverThumbnail(wide, {0, 40}), nullptr);
-    EXPECT_EQ(ThumbnailCache::coverThumbnail(nullptr, {40, 40}), nullptr);
 }
 
 } // namespace

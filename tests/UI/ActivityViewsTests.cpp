@@ -241,6 +241,19 @@ TEST_F(RowTests, AWidePictureIsCroppedToFillTheWholeArea) {
     row_->view()->hide();
 }
 
+TEST_F(RowTests, ASmallPictureIsEnlargedToFillTheWholeArea) {
+    row_->view()->hide();
+    row_->thumbnailLoaded(testing::TestImages::rgbaBitmap(20, 10, [](std::uint32_t, std::uint32_t) {
+        return std::array<std::uint8_t, 3>{0, 200, 0};
+    }));
+    const QImage image = shownThumbnail();
+    ASSERT_EQ(image.size(), QSize(StackViewActivityItemViewController::thumbnailSide,
+                                  StackViewActivityItemViewController::thumbnailSide));
+    for (const QPoint corner : {QPoint(0, 0), QPoint(image.width() - 1, image.height() - 1)}) {
+        EXPECT_EQ(image.pixel(corner), qRgb(0, 200, 0)) << "no checkerboard shows around it";
+    }
+}
+
 TEST_F(RowTests, NothingToShowLeavesTheCheckerboardAlone) {
     row_->thumbnailLoaded(nullptr);
     EXPECT_TRUE(row_->thumbnailImageView()->isHidden());

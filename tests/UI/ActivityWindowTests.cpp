@@ -18,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QLayout>
+#include <QPropertyAnimation>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -117,7 +119,9 @@ TEST_F(ActivityWindowTests, RowsAppearWhenStartedFollowTheirTaskAndGoTwoSecondsA
     EXPECT_EQ(row->additionalStatusInformationLabel()->text(), "12% smaller");
     EXPECT_EQ(row->outputTypeLabel()->string(), "JPEG");
     EXPECT_EQ(row->outputResolutionLabel()->string(), "@1x");
-    EXPECT_TRUE(row->outputResizeLabel()->isHidden()) << "no empty outline";
+    // An empty lozenge keeps its place, so the others do not shift.
+    EXPECT_FALSE(row->outputResizeLabel()->isHidden());
+    EXPECT_EQ(row->outputResizeLabel()->sizeHint(), QSize(23, 5));
 
     // Unknown identifiers are ignored.
     const Uuid stranger;
@@ -130,9 +134,18 @@ TEST_F(ActivityWindowTests, RowsAppearWhenStartedFollowTheirTaskAndGoTwoSecondsA
     EXPECT_EQ(rowViews().size(), 1);
     EXPECT_TRUE(delegate_->removed.empty());
     settle(100ms);
-    EXPECT_TRUE(rowViews().isEmpty());
     EXPECT_FALSE(controller_->row(identifier));
     EXPECT_EQ(delegate_->removed, std::vector<Uuid>{identifier});
+    // The view shrinks away, so what lies below it moves up instead of jumping.
+    ASSERT_EQ(rowViews().size(), 1);
+    const auto* collapsing = rowViews().front()->findChild<QPropertyAnimation*>();
+    ASSERT_TRUE(collapsing);
+    EXPECT_EQ(collapsing->propertyName(), "maximumHeight");
+    EXPECT_EQ(collapsing->endValue().toInt(), 0);
+    EXPECT_EQ(collapsing->duration(), 300);
+    settle(300ms);
+    EXPECT_TRUE(row->view()->isHidden());
+    EXPECT_EQ(controller_->activityStack()->layout()->indexOf(row->view()), -1);
 }
 
 TEST_F(ActivityWindowTests, SecondFinishAndReplacedRowsLeaveNothingBehind) {
@@ -142,6 +155,7 @@ TEST_F(ActivityWindowTests, SecondFinishAndReplacedRowsLeaveNothingBehind) {
     settle(1s);
     controller_->activityItemFinished(twice);
     settle(3s);
+    settle();
     EXPECT_EQ(delegate_->removed, std::vector<Uuid>{twice});
 
     // The first row's pending removal must neither leave its view nor take the newer row.
@@ -158,6 +172,7 @@ TEST_F(ActivityWindowTests, SecondFinishAndReplacedRowsLeaveNothingBehind) {
 
     controller_->activityItemFinished(replaced);
     settle(2s);
+    settle();
     EXPECT_TRUE(rowViews().isEmpty());
     EXPECT_EQ(delegate_->removed.size(), 2u);
 }

@@ -35,6 +35,10 @@ QFont ColoredLozengeLabel::textFont() const {
 }
 
 QSizeF ColoredLozengeLabel::textSize() const {
+    // An empty text has no glyph box: the lozenge keeps its place as a bare outline.
+    if (string_.isEmpty()) {
+        return {0.0, 0.0};
+    }
     const QFontMetricsF metrics(textFont());
     return {metrics.horizontalAdvance(string_), metrics.height()};
 }

@@ -1,6 +1,8 @@
 #include "UI/ActivityWindow/StackViewActivityItemViewController.h"
 
+#include "Export/BitmapResize.h"
 #include "Model/ImagePixelSize.h"
+#include "Model/ResizeConfig.h"
 #include "Platform/Localization.h"
 #include "Platform/MainQueue.h"
 #include "UI/ActivityWindow/Checkerboard.h"
@@ -111,7 +113,6 @@ void StackViewActivityItemViewController::loadView(QWidget* parent) {
     outputResolutionLabel_ = new ColoredLozengeLabel(content);
     outputResizeLabel_ = new ColoredLozengeLabel(content);
     for (auto* label : {outputTypeLabel_, outputResolutionLabel_, outputResizeLabel_}) {
-        label->hide();
         lozenges->addWidget(label);
     }
     lozenges->addStretch();
@@ -185,8 +186,6 @@ void StackViewActivityItemViewController::setActivityAdditionalStatusInformation
 void StackViewActivityItemViewController::setLozengeText(ColoredLozengeLabel* label,
                                                          const std::string& value) {
     label->setString(text(value));
-    // An empty lozenge would be a bare outline.
-    label->setVisible(!value.empty());
 }
 
 void StackViewActivityItemViewController::setOutputTypeText(const std::string& value) {
@@ -216,7 +215,9 @@ void StackViewActivityItemViewController::thumbnailLoaded(ThumbnailCache::Thumbn
     if (!target || target->width == 0 || target->height == 0) {
         return;
     }
-    const auto cover = ThumbnailCache::coverThumbnail(image, *target);
+    // Scaled to cover the whole area, small pictures enlarged too, and cropped in the middle.
+    const auto cover = BitmapResize::resized(
+        image, ResizeConfig::trim(target->width, target->height), std::nullopt);
     const QImage checkerboard = checkerboardBase(QSize(int(target->width), int(target->height)));
     if (!cover || checkerboard.isNull()) {
         return;
@@ -229,10 +230,7 @@ void StackViewActivityItemViewController::thumbnailLoaded(ThumbnailCache::Thumbn
     {
         QPainter painter(&composed);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        // A picture smaller than the view was not enlarged: it sits in the middle.
-        painter.drawImage(QPoint((composed.width() - picture.width()) / 2,
-                                 (composed.height() - picture.height()) / 2),
-                          picture);
+        painter.drawImage(QPoint(0, 0), picture);
     }
     composed.setDevicePixelRatio(double(composed.width()) / thumbnailImageView_->width());
     thumbnailImageView_->setImage(composed);

@@ -12,6 +12,8 @@
 #include "UI/NonEssentialUINotifications.h"
 
 #include <QGuiApplication>
+#include <QPointer>
+#include <QPropertyAnimation>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -339,15 +341,36 @@ void StackViewActivityWindowController::remove(
         activeControllers_.erase(identifier);
         activityItemControllers_.erase(identifier);
     }
-    if (QWidget* view = row->view()) {
-        activityStackLayout_->removeWidget(view);
-        delete view;
-    }
+    collapse(row);
     if (current) {
         if (const auto delegate = itemActivityUIDelegate_.lock()) {
             delegate->activityItemRemoved(identifier);
         }
     }
+}
+
+void StackViewActivityWindowController::collapse(
+    std::shared_ptr<StackViewActivityItemViewController> row) {
+    QWidget* view = row->view();
+    if (!view) {
+        return;
+    }
+    // The row shrinks to nothing, so the rows below it and the window's bottom edge move to their
+    // new places instead of jumping there.
+    auto* animation = new QPropertyAnimation(view, "maximumHeight", view);
+    animation->setDuration(
+        int(std::chrono::duration_cast<std::chrono::milliseconds>(fadeDuration).count()));
+    animation->setStartValue(view->height());
+    animation->setEndValue(0);
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+    // The row owns its view: it is kept until the view has gone.
+    MainQueue::asyncAfter(fadeDuration, [weakSelf = weak_from_this(), row = std::move(row)] {
+        const auto self = weakSelf.lock();
+        if (self && row->view()) {
+            self->activityStackLayout_->removeWidget(row->view());
+            row->view()->hide();
+        }
+    });
 }
 
 void StackViewActivityWindowController::showDetailViewChanged(bool show) {
