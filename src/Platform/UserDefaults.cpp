@@ -250,7 +250,8 @@ std::optional<PropertyList::Array> UserDefaults::arrayForKey(const std::string& 
     return valueOfKind(objectForKey(key), &PropertyList::arrayValue);
 }
 
-void UserDefaults::setObject(const PropertyList& value, const std::string& key) {
+bool UserDefaults::setObject(const PropertyList& value, const std::string& key) {
+    bool saved = false;
     {
         const std::lock_guard lock(mutex_);
         reloadIfChanged();
@@ -260,19 +261,24 @@ void UserDefaults::setObject(const PropertyList& value, const std::string& key) 
         if (changed || unsaved_) {
             save();
         }
+        saved = !unsaved_;
     }
     postDidChange();
+    return saved;
 }
 
-void UserDefaults::removeObject(const std::string& key) {
+bool UserDefaults::removeObject(const std::string& key) {
+    bool saved = false;
     {
         const std::lock_guard lock(mutex_);
         reloadIfChanged();
         if (values_.erase(key) > 0 || unsaved_) {
             save();
         }
+        saved = !unsaved_;
     }
     postDidChange();
+    return saved;
 }
 
 std::optional<UserDefaults::FileStamp> UserDefaults::stampOf(const std::filesystem::path& path) {

@@ -39,8 +39,10 @@ public:
     std::optional<PropertyList::Dictionary> dictionaryForKey(const std::string& key) const;
     std::optional<PropertyList::Array> arrayForKey(const std::string& key) const;
 
-    void setObject(const PropertyList& value, const std::string& key);
-    void removeObject(const std::string& key);
+    // Both answer whether the store's values, this change included, are on disk; a failed write
+    // is tried again with the next change.
+    bool setObject(const PropertyList& value, const std::string& key);
+    bool removeObject(const std::string& key);
 
 private:
     // Identifies one version of the file: every write renames a new file into place, so the

@@ -63,7 +63,10 @@ public:
 class FakeUpdater : public Updater {
 public:
     void checkForUpdatesInBackground() override { ++checks; }
+    bool automaticallyChecksForUpdates() const override { return automaticChecks; }
+    void setAutomaticallyChecksForUpdates(bool value) override { automaticChecks = value; }
     int checks = 0;
+    bool automaticChecks = false;
 };
 
 class AppDelegateTests : public ::testing::Test {

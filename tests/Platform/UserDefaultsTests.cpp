@@ -1,6 +1,7 @@
 #include "Platform/NotificationCenter.h"
 #include "Platform/PropertyListSerialization.h"
 #include "Platform/UserDefaults.h"
+#include "Support/FileSizeLimit.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/TemporaryDirectory.h"
 
@@ -201,27 +202,7 @@ TEST_F(UserDefaultsTests, FailedWriteIntoReadOnlyFolderKeepsOldFileAndTheChangeI
     EXPECT_EQ(fresh.integerForKey("b"), 3);
 }
 
-// Stands for a full disk: writes beyond the limit fail with EFBIG, for every user.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &previous_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = previous_;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
-};
+using testing::FileSizeLimit;
 
 TEST_F(UserDefaultsTests, FailedWriteOnAFullDiskLeavesNoTraceButTheChangeInMemory) {
     UserDefaults defaults(domain);
@@ -229,15 +210,18 @@ TEST_F(UserDefaultsTests, FailedWriteOnAFullDiskLeavesNoTraceButTheChangeInMemor
     const std::string before = fileContents(file);
     {
         const FileSizeLimit limit(before.size() + 16);
-        EXPECT_NO_THROW(defaults.setObject(PropertyList(std::string(4096, 'x')), "big"));
+        EXPECT_FALSE(defaults.setObject(PropertyList(std::string(4096, 'x')), "big"))
+            << "the store says that the change did not reach the disk";
         // The same value again still needs writing: the file does not have it yet.
-        EXPECT_NO_THROW(defaults.setObject(PropertyList(std::string(4096, 'x')), "big"));
+        EXPECT_FALSE(defaults.setObject(PropertyList(std::string(4096, 'x')), "big"));
+        EXPECT_FALSE(defaults.removeObject("absent"));
     }
     EXPECT_EQ(fileContents(file), before);
     EXPECT_EQ(folderEntries(folder), std::vector<fs::path>{file.filename()});
     EXPECT_EQ(defaults.stringForKey("big"), std::string(4096, 'x'));
 
-    defaults.setObject(PropertyList("small"), "a"); // unchanged, but the file is behind
+    EXPECT_TRUE(defaults.setObject(PropertyList("small"), "a")) << "unchanged, but written";
+    EXPECT_TRUE(defaults.setObject(PropertyList("small"), "a")) << "already on disk";
     EXPECT_EQ(UserDefaults(domain).stringForKey("big"), std::string(4096, 'x'));
 }
 

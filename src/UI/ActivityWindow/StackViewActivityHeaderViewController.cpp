@@ -245,12 +245,7 @@ void StackViewActivityHeaderViewController::updateUI() {
 
 void StackViewActivityHeaderViewController::activationChanged(bool active) {
     activated_ = active;
-    const QColor color = active ? Palette::activeLabel(view_->palette()) : Palette::inactiveLabel();
-    for (auto* label : textFieldsInViewTree(view_)) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, color);
-        label->setPalette(palette);
-    }
+    recolorTextFields(view_, active);
 }
 
 } // namespace orlix

@@ -1,5 +1,7 @@
 #include "UI/Common/ViewHelpers.h"
 
+#include "UI/Common/Palette.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QWidget>
@@ -19,6 +21,18 @@ QList<QLabel*> textFieldsInViewTree(QWidget* view) {
         fields += textFieldsInViewTree(child);
     }
     return fields;
+}
+
+void recolorTextFields(QWidget* view, bool active) {
+    if (!view) {
+        return;
+    }
+    const QColor color = active ? Palette::activeLabel(view->palette()) : Palette::inactiveLabel();
+    for (auto* label : textFieldsInViewTree(view)) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, color);
+        label->setPalette(palette);
+    }
 }
 
 void pinToSuperview(QWidget* view, int left, int top, int right, int bottom) {

@@ -11,6 +11,10 @@ namespace orlix {
 // children are not searched. Used to grey a panel's texts while the application is inactive.
 QList<QLabel*> textFieldsInViewTree(QWidget* view);
 
+// Draws the static texts of a widget tree in the label colour while the application is active and
+// in light grey while it is not.
+void recolorTextFields(QWidget* view, bool active);
+
 // Makes `view` fill its parent, each edge moved inwards by its inset. Does nothing without a
 // parent, or when the parent already lays out its children some other way.
 void pinToSuperview(QWidget* view, int left, int top, int right, int bottom);

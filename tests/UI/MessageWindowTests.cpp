@@ -1,0 +1,162 @@
+#include "App/EnableAutomaticUpdatesViewController.h"
+#include "App/MessageBackgroundView.h"
+#include "App/MessageWindowController.h"
+
+#include "Desktop/Updater.h"
+#include "Platform/UserDefaults.h"
+#include "Shared/SharedDefinitions.h"
+#include "Support/ScopedEnvironment.h"
+#include "Support/TemporaryDirectory.h"
+#include "UI/Common/DeactivatableUI.h"
+#include "UI/Common/MessageQuestionView.h"
+#include "UI/Common/Palette.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace orlix {
+namespace {
+
+// A message of a given height with a label and a label the user may edit.
+class FakeMessage final : public MessageViewController, public DeactivatableUI {
+public:
+    explicit FakeMessage(int height)
+        : view_(new QWidget) {
+        view_->setFixedSize(messageWidth, height);
+        auto* layout = new QVBoxLayout(view_);
+        label = new QLabel(QStringLiteral("Message"), view_);
+        editable = new QLabel(QStringLiteral("Editable"), view_);
+        editable->setTextInteractionFlags(Qt::TextEditorInteraction);
+        layout->addWidget(label);
+        layout->addWidget(editable);
+    }
+    ~FakeMessage() override { delete view_.data(); }
+
+    QWidget* view() const override { return view_; }
+    bool activated() const override { return activated_.value_or(true); }
+    void setActivated(bool activated) override { activated_ = activated; }
+
+    QLabel* label = nullptr;
+    QLabel* editable = nullptr;
+    std::optional<bool> activated_;
+
+private:
+    QPointer<QWidget> view_;
+};
+
+QColor textColour(const QLabel* label) {
+    return label->palette().color(QPalette::WindowText);
+}
+
+class MessageWindowTests : public ::testing::Test {
+protected:
+    ~MessageWindowTests() override { emit qGuiApp->applicationStateChanged(Qt::ApplicationActive); }
+
+    MessageWindowController controller_;
+};
+
+TEST_F(MessageWindowTests, AFramelessRoundedPanelThatGrowsDownwardsWithItsMessage) {
+    QWidget* window = controller_.window();
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(window->windowType(), Qt::Tool);
+    EXPECT_TRUE(window->testAttribute(Qt::WA_TranslucentBackground));
+
+    window->move(100, 200);
+    controller_.setMessageViewController(std::make_shared<FakeMessage>(80));
+    EXPECT_EQ(window->height(), 80);
+    EXPECT_EQ(window->width(), MessageViewController::messageWidth);
+    controller_.setMessageViewController(std::make_shared<FakeMessage>(150));
+    EXPECT_EQ(window->geometry(), QRect(100, 200, MessageViewController::messageWidth, 150))
+        << "the top edge stays where it was";
+
+    window->show();
+    const QRegion mask = window->mask();
+    EXPECT_FALSE(mask.contains(QPoint(0, 0))) << "the corners are cut";
+    EXPECT_TRUE(mask.contains(QPoint(10, 10)));
+    EXPECT_TRUE(mask.contains(QPoint(window->width() / 2, 1)));
+    window->hide();
+}
+
+TEST_F(MessageWindowTests, AMessageClosesThroughTheWindowsDismisserUntilItIsReplaced) {
+    int dismissed = 0;
+    controller_.dismisser = [&] { ++dismissed; };
+    const auto first = std::make_shared<FakeMessage>(60);
+    controller_.setMessageViewController(first);
+    EXPECT_EQ(first->view()->parentWidget(), controller_.contentView());
+    ASSERT_TRUE(first->dismisser);
+    first->dismisser();
+    EXPECT_EQ(dismissed, 1);
+
+    const auto second = std::make_shared<FakeMessage>(60);
+    controller_.setMessageViewController(second);
+    EXPECT_FALSE(first->dismisser) << "a detached message cannot close the window";
+    EXPECT_EQ(first->view()->parentWidget(), nullptr);
+    second->dismisser();
+    EXPECT_EQ(dismissed, 2);
+
+    // Without an owner's dismisser nothing happens.
+    controller_.dismisser = nullptr;
+    second->dismisser();
+    EXPECT_EQ(dismissed, 2);
+}
+
+TEST_F(MessageWindowTests, LabelsTurnGreyWhileOrlixIsInactive) {
+    // The offscreen platform never changes state by itself.
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+    const auto message = std::make_shared<FakeMessage>(60);
+    controller_.setMessageViewController(message);
+    EXPECT_FALSE(message->activated_) << "installing does not tell the message";
+    const QColor editableColour = textColour(message->editable);
+
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_FALSE(controller_.activated());
+    EXPECT_EQ(textColour(message->label), Palette::inactiveLabel());
+    EXPECT_EQ(textColour(message->editable), editableColour) << "editable text keeps its colour";
+    EXPECT_EQ(message->activated_, false);
+
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_NE(textColour(message->label), Palette::inactiveLabel());
+    EXPECT_EQ(message->activated_, true);
+}
+
+class FakeUpdater final : public Updater {
+public:
+    void checkForUpdatesInBackground() override {}
+    bool automaticallyChecksForUpdates() const override { return automaticChecks.value_or(false); }
+    void setAutomaticallyChecksForUpdates(bool value) override { automaticChecks = value; }
+
+    std::optional<bool> automaticChecks;
+};
+
+class AutomaticUpdatesMessageTests : public ::testing::TestWithParam<bool> {
+protected:
+    testing::TemporaryDirectory folder_;
+    testing::ScopedEnvironment configHome_{"XDG_CONFIG_HOME", folder_.path().string()};
+    std::shared_ptr<FakeUpdater> updater_ = std::make_shared<FakeUpdater>();
+};
+
+TEST_P(AutomaticUpdatesMessageTests, EitherAnswerIsKeptAndClosesTheMessage) {
+    const bool checkAutomatically = GetParam();
+    EnableAutomaticUpdatesViewController message(updater_);
+    int dismissed = 0;
+    message.dismisser = [&] { ++dismissed; };
+    auto* button = checkAutomatically ? message.questionView()->acceptButton()
+                                      : message.questionView()->declineButton();
+    button->click();
+    EXPECT_EQ(dismissed, 1);
+    EXPECT_EQ(updater_->automaticChecks, checkAutomatically);
+    EXPECT_TRUE(UserDefaults(UserDefaults::standardDomain)
+                    .boolForKey(displayedEnableAutomaticUpdatesMessageDefaultsKey))
+        << "asked once, whatever the answer";
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, AutomaticUpdatesMessageTests, ::testing::Bool());
+
+} // namespace
+} // namespace orlix
