@@ -1,5 +1,6 @@
 #pragma once
 
+#include "UI/Common/MessageQuestionView.h"
 #include "UI/Common/MessageViewController.h"
 
 #include <QPointer>
@@ -8,7 +9,6 @@
 
 namespace orlix {
 
-class MessageQuestionView;
 class Updater;
 
 // The first-run question whether Orlix may check for updates by itself. Either answer is kept,

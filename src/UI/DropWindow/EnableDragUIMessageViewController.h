@@ -1,13 +1,12 @@
 #pragma once
 
+#include "UI/Common/MessageQuestionView.h"
 #include "UI/Common/MessageViewController.h"
+#include "UI/DropWindow/DragUIAnimationView.h"
 
 #include <QPointer>
 
 namespace orlix {
-
-class DragUIAnimationView;
-class MessageQuestionView;
 
 // The first-run invitation to turn on the drag panel: when image files are dragged anywhere on
 // the screen, the helper shows the three drop zones under the pointer. A short picture shows it,
