@@ -5,10 +5,34 @@
 #include "UI/Common/DeactivatableUI.h"
 #include "UI/Common/ViewHelpers.h"
 
+#include <QEvent>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 
 namespace orlix {
+
+namespace {
+
+// Reports every move and resize of the window it watches.
+class WindowMoveFilter final : public QObject {
+public:
+    explicit WindowMoveFilter(std::function<void()> moved)
+        : moved_(std::move(moved)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
+            moved_();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> moved_;
+};
+
+} // namespace
 
 MessageWindowController::MessageWindowController() {
     windowDidLoad();
@@ -17,6 +41,7 @@ MessageWindowController::MessageWindowController() {
 MessageWindowController::~MessageWindowController() {
     // The message may outlive the window: it must not call back into it.
     removeMessageViewController();
+    detach();
     delete window_.data();
 }
 
@@ -101,6 +126,41 @@ void MessageWindowController::show() {
     window_->setFixedHeight(height);
     window_->resize(window_->width(), height);
     window_->move(topLeft);
+}
+
+void MessageWindowController::attach(QWidget* parentWindow, int gap) {
+    detach();
+    if (!window_ || !parentWindow) {
+        return;
+    }
+    parentWindow_ = parentWindow;
+    gap_ = gap;
+    // Transient for the parent: the window manager keeps it above the parent and with it.
+    window_->winId();
+    parentWindow->winId();
+    window_->windowHandle()->setTransientParent(parentWindow->windowHandle());
+    parentWindowFollower_ = std::make_unique<WindowMoveFilter>([this] { followParentWindow(); });
+    parentWindow->installEventFilter(parentWindowFollower_.get());
+    followParentWindow();
+}
+
+void MessageWindowController::detach() {
+    if (parentWindow_ && parentWindowFollower_) {
+        parentWindow_->removeEventFilter(parentWindowFollower_.get());
+    }
+    parentWindowFollower_.reset();
+    if (window_ && window_->windowHandle()) {
+        window_->windowHandle()->setTransientParent(nullptr);
+    }
+    parentWindow_ = nullptr;
+}
+
+void MessageWindowController::followParentWindow() {
+    if (!window_ || !parentWindow_) {
+        return;
+    }
+    const QRect parent = parentWindow_->frameGeometry();
+    window_->move(parent.left(), parent.bottom() + 1 + gap_);
 }
 
 } // namespace orlix

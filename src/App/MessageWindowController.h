@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class QObject;
 class QWidget;
 
 namespace orlix {
@@ -35,6 +36,12 @@ public:
     // Detaches the message on show, if any, and installs the new one.
     void setMessageViewController(std::shared_ptr<MessageViewController> message);
 
+    // Hangs the window `gap` points below the bottom-left corner of `parentWindow`, kept above it
+    // by the window manager and moving with it, until it is detached.
+    void attach(QWidget* parentWindow, int gap);
+    void detach();
+    QWidget* parentWindow() const { return parentWindow_; }
+
     // The last activation state the window saw.
     bool activated() const { return activated_; }
     // Recolours the window's labels, those of the message included, for the state.
@@ -45,12 +52,16 @@ private:
     void activationChanged(bool activated);
     void removeMessageViewController();
     void show();
+    void followParentWindow();
 
     QPointer<QWidget> window_;
     MessageBackgroundView* contentView_ = nullptr;
     bool activated_ = true;
     std::unique_ptr<ApplicationActivationObserver> applicationActivationObserver_;
     std::shared_ptr<MessageViewController> messageViewController_;
+    QPointer<QWidget> parentWindow_;
+    int gap_ = 0;
+    std::unique_ptr<QObject> parentWindowFollower_;
 };
 
 } // namespace orlix

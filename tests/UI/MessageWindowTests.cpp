@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <memory>
 
@@ -81,6 +82,25 @@ TEST_F(MessageWindowTests, AFramelessRoundedPanelThatGrowsDownwardsWithItsMessag
     EXPECT_TRUE(mask.contains(QPoint(10, 10)));
     EXPECT_TRUE(mask.contains(QPoint(window->width() / 2, 1)));
     window->hide();
+}
+
+TEST_F(MessageWindowTests, AnAttachedWindowHangsBelowItsParentAndMovesWithIt) {
+    QWidget parent(nullptr, Qt::FramelessWindowHint);
+    parent.setGeometry(300, 75, 440, 200);
+    controller_.setMessageViewController(std::make_shared<FakeMessage>(80));
+    controller_.attach(&parent, 10);
+    EXPECT_EQ(controller_.window()->pos(), QPoint(300, 285));
+    EXPECT_EQ(controller_.window()->windowHandle()->transientParent(), parent.windowHandle());
+    parent.show();
+    parent.move(500, 100);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(controller_.window()->pos(), QPoint(500, 310));
+
+    controller_.detach();
+    parent.move(0, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(controller_.window()->pos(), QPoint(500, 310)) << "a detached window stays";
+    EXPECT_EQ(controller_.window()->windowHandle()->transientParent(), nullptr);
 }
 
 TEST_F(MessageWindowTests, AMessageClosesThroughTheWindowsDismisserUntilItIsReplaced) {
