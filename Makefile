@@ -8,7 +8,8 @@ JOBS ?= $(shell nproc)
 
 PACKAGES := build-essential cmake ninja-build pkg-config clang-format \
 	libplist-dev libpng-dev libjpeg62-turbo-dev liblcms2-dev libimagequant-dev libzopfli-dev \
-	libgtest-dev libgmock-dev qt6-base-dev qt6-base-private-dev dbus-daemon xvfb
+	libgtest-dev libgmock-dev qt6-base-dev qt6-base-private-dev dbus-daemon xvfb \
+	libxcb1-dev libxcb-xfixes0-dev x11-utils openbox xdotool
 
 # Peer tools the benchmarks measure against, and their quality metric.
 BENCH_PACKAGES := libjpeg-turbo-progs imagemagick libjxl-devtools time pngquant zopfli

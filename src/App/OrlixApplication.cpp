@@ -8,6 +8,7 @@
 #include "Desktop/PackagedUpdater.h"
 #include "Desktop/QtLocalizer.h"
 #include "Desktop/QtMainExecutor.h"
+#include "Desktop/QuitSignalNotifier.h"
 #include "Export/ImageUtilsClient.h"
 #include "Platform/Localization.h"
 #include "Platform/MainQueue.h"
@@ -22,22 +23,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSessionManager>
-#include <QSocketNotifier>
-
-#include <csignal>
-#include <unistd.h>
 
 namespace orlix {
 
 namespace {
-
-// Written by the signal handler, read on the event loop: the only safe way out of a handler.
-int quitSignalPipe[2] = {-1, -1};
-
-extern "C" void quitSignalReceived(int) {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(quitSignalPipe[1], &byte, 1);
-}
 
 QString text(const char* value, const char* comment) {
     return QString::fromStdString(localized(value, comment));
@@ -131,19 +120,11 @@ void OrlixApplication::showStandardUI(bool visible) {
 void OrlixApplication::installQuitRoutes(QApplication& application) {
     const std::weak_ptr<AppDelegate> weak = delegate_;
     // Signals end the program through the same question as the menu.
-    if (::pipe(quitSignalPipe) == 0) {
-        auto* notifier =
-            new QSocketNotifier(quitSignalPipe[0], QSocketNotifier::Read, &application);
-        QObject::connect(notifier, &QSocketNotifier::activated, [weak] {
-            char byte = 0;
-            [[maybe_unused]] const auto read = ::read(quitSignalPipe[0], &byte, 1);
-            if (const auto delegate = weak.lock()) {
-                delegate->requestQuit();
-            }
-        });
-        std::signal(SIGTERM, quitSignalReceived);
-        std::signal(SIGINT, quitSignalReceived);
-    }
+    QuitSignalNotifier::install(&application, [weak] {
+        if (const auto delegate = weak.lock()) {
+            delegate->requestQuit();
+        }
+    });
     // The end of the session asks too, when the session allows it.
     QObject::connect(&application, &QGuiApplication::commitDataRequest,
                      [weak](QSessionManager& manager) {

@@ -1,5 +1,6 @@
 #include "Desktop/DBusApplicationInstance.h"
 
+#include "Desktop/BusDaemonCall.h"
 #include "Platform/Url.h"
 
 #include <QDBusArgument>
@@ -28,12 +29,6 @@ constexpr uint kDoNotQueue = 4;
 
 int timeoutMilliseconds() {
     return static_cast<int>(DBusApplicationInstance::kCallTimeout.count());
-}
-
-QDBusMessage busCall(const QString& method) {
-    return QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                          QStringLiteral("/org/freedesktop/DBus"),
-                                          QStringLiteral("org.freedesktop.DBus"), method);
 }
 
 // Inside a variant, an "as" usually arrives as a QStringList, but a sender may wrap it so that Qt
@@ -122,7 +117,7 @@ DBusApplicationInstance::DBusApplicationInstance(QDBusConnection connection)
 DBusApplicationInstance::~DBusApplicationInstance() {
     if (ownsName_) {
         // Waited for, so that a successor started right after us finds the name free.
-        auto release = busCall(QStringLiteral("ReleaseName"));
+        auto release = busDaemonCall(QStringLiteral("ReleaseName"));
         release << kServiceName;
         connection_.call(release, QDBus::Block, timeoutMilliseconds());
     }
@@ -144,7 +139,7 @@ bool DBusApplicationInstance::claim() {
             return false;
         }
     }
-    auto request = busCall(QStringLiteral("RequestName"));
+    auto request = busDaemonCall(QStringLiteral("RequestName"));
     request << kServiceName << kDoNotQueue;
     const QDBusMessage reply = connection_.call(request, QDBus::Block, timeoutMilliseconds());
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {

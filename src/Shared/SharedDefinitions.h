@@ -5,8 +5,15 @@ namespace orlix {
 // Names both programs must spell identically: the helper writes what the application reads and
 // the other way round.
 
-// The helper's identifier, which is also the name of its preferences domain.
+// The application's identifier, which is also its name on the session bus.
+inline constexpr const char* applicationBundleIdentifier = "co.corvendal.Orlix";
+// The helper's identifier, which is also the name of its preferences domain and its name on the
+// session bus.
 inline constexpr const char* helperBundleIdentifier = "co.corvendal.orlix-helper";
+// Where the running helper answers on the session bus: the three add-images entries, Terminate and
+// its Version property.
+inline constexpr const char* helperObjectPath = "/co/corvendal/OrlixHelper";
+inline constexpr const char* helperInterface = "co.corvendal.OrlixHelper";
 inline constexpr const char* loginItemBundleIdentifier = "co.corvendal.orlix-persist";
 
 // Keys of the helper's domain.

@@ -1,0 +1,79 @@
+#include "Helper/HelperApplication.h"
+
+#include "Desktop/QtMainExecutor.h"
+#include "Desktop/QuitSignalNotifier.h"
+#include "Helper/AppDelegate.h"
+#include "Helper/DesktopLaunchEnvironment.h"
+#include "Helper/HelperBusService.h"
+#include "Helper/MainProgramLocator.h"
+#include "Helper/X11DragEventSource.h"
+#include "Platform/MainQueue.h"
+#include "Platform/UserDefaults.h"
+#include "Shared/SharedDefinitions.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace orlix::helper {
+
+namespace {
+
+std::shared_ptr<DesktopLaunchEnvironment> desktopEnvironment() {
+    return std::make_shared<DesktopLaunchEnvironment>(
+        QDBusConnection::sessionBus(),
+        MainProgramLocator::candidates(MainProgramLocator::ownProgram()));
+}
+
+} // namespace
+
+HelperApplication::HelperApplication() = default;
+
+HelperApplication::~HelperApplication() {
+    delegate_.reset();
+    busService_.reset();
+    if (executor_) {
+        MainQueue::setExecutor(nullptr);
+    }
+}
+
+bool HelperApplication::isWaylandSession() {
+    const char* sessionType = std::getenv("XDG_SESSION_TYPE");
+    const char* waylandDisplay = std::getenv("WAYLAND_DISPLAY");
+    return (sessionType && std::strcmp(sessionType, "wayland") == 0) ||
+           (waylandDisplay && *waylandDisplay);
+}
+
+int HelperApplication::runService(const HelperCommandLine& commandLine) {
+    environment_ = desktopEnvironment();
+    const bool handedOver =
+        ServiceProvider(environment_).perform(commandLine.serviceEntry, commandLine.files);
+    environment_->flush();
+    return handedOver ? 0 : 1;
+}
+
+int HelperApplication::runInBackground(QApplication& application) {
+    application.setQuitOnLastWindowClosed(false);
+    executor_ = std::make_shared<QtMainExecutor>();
+    MainQueue::setExecutor(executor_);
+    environment_ = desktopEnvironment();
+    const auto quit = [&application] { application.quit(); };
+    busService_ = std::make_unique<HelperBusService>(
+        QDBusConnection::sessionBus(), std::make_shared<ServiceProvider>(environment_), quit);
+    // Without a session bus the helper still serves drags; with one, another helper that keeps
+    // its name is the one that runs.
+    if (QDBusConnection::sessionBus().isConnected() && !busService_->claim()) {
+        return 1;
+    }
+    QuitSignalNotifier::install(&application, quit);
+    delegate_ = AppDelegate::create({isWaylandSession() ? nullptr : X11DragEventSource::open(),
+                                     UserDefaults::suite(helperBundleIdentifier), nullptr});
+    QObject::connect(&application, &QCoreApplication::aboutToQuit,
+                     [this] { delegate_->applicationWillTerminate(); });
+    delegate_->applicationDidFinishLaunching();
+    return application.exec();
+}
+
+} // namespace orlix::helper
