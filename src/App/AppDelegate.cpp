@@ -52,17 +52,18 @@ void AppDelegate::applicationDidFinishLaunching() {
 
 void AppDelegate::openFiles(const std::vector<std::string>& paths,
                             const std::vector<std::string>& arguments) {
+    // Exports begun now would be cut off with the program.
+    if (terminating_) {
+        return;
+    }
     const bool launchedForFiles = applicationState_ == ApplicationState::uninitialized;
     const std::weak_ptr<AppDelegate> weak = weak_from_this();
-    initialize(
-        launchedForFiles, [weak, paths, arguments, launchedForFiles](ApplicationState state) {
-            const auto self = weak.lock();
-            if (!self || state != ApplicationState::initialized) {
-                return;
-            }
-            // Files opened in a running Orlix come without the launch's arguments.
-            self->addImages(paths, launchedForFiles ? arguments : std::vector<std::string>());
-        });
+    initialize(launchedForFiles, [weak, paths, arguments](ApplicationState state) {
+        const auto self = weak.lock();
+        if (self && state == ApplicationState::initialized) {
+            self->addImages(paths, arguments);
+        }
+    });
 }
 
 void AppDelegate::initialize(bool runThenTerminate, Completion completion) {
@@ -243,6 +244,10 @@ void AppDelegate::revealResultFiles(const std::vector<std::string>& paths) {
 }
 
 bool AppDelegate::requestQuit() {
+    // A quit under way needs no question; a refused one left nothing behind that blocks this.
+    if (terminating_) {
+        return true;
+    }
     if (processingState_->isProcessing()) {
         applicationModalUIState_->askUserIfTheyWishToContinueQuittingDialogVisible = true;
         const bool quit =
@@ -254,6 +259,13 @@ bool AppDelegate::requestQuit() {
     }
     terminate(0);
     return true;
+}
+
+void AppDelegate::quitForSignal(int signalNumber) {
+    // Files waiting for their settings are given up as much as the exports under way.
+    const bool workCancelled =
+        processingState_->isProcessing() || applicationModalUIState_->settingsDialogVisible;
+    terminate(workCancelled ? 128 + signalNumber : 0);
 }
 
 void AppDelegate::terminate(int status) {

@@ -58,7 +58,8 @@ public:
     // Start-up without files: Orlix stays open with its drop window.
     void applicationDidFinishLaunching();
     // Files to open, at launch (run then quit) or later (added to the running Orlix). Arguments
-    // are the launch arguments that came with them; empty for files opened later.
+    // are those of the request that brought them: the command line of the launch that sent them,
+    // none from a file manager's "Open With". Ignored once Orlix is quitting.
     void openFiles(const std::vector<std::string>& paths,
                    const std::vector<std::string>& arguments);
     // Every way of adding images by path ends here.
@@ -68,8 +69,12 @@ public:
     void promptForFiles(AddImagesSettings::SettingsType settingsType);
     // A click on a notification of a finished run.
     void revealResultFiles(const std::vector<std::string>& paths);
-    // Every way of quitting comes here: asks first while images are being processed.
+    // Every way the user quits comes here: asks first while images are being processed.
     bool requestQuit();
+    // A quit nobody can be asked about (from the session, a service manager or a terminal):
+    // cancels the work and quits with 0, or 128 + the signal's number when work was cancelled.
+    void quitForSignal(int signalNumber);
+    bool isTerminating() const { return terminating_; }
 
     ApplicationState applicationState() const { return applicationState_; }
     ApplicationRunMode applicationRunMode() const { return applicationRunMode_; }

@@ -62,7 +62,7 @@ OrlixApplication::~OrlixApplication() {
     MainQueue::setExecutor(nullptr);
 }
 
-AppDelegate::Services OrlixApplication::services(QApplication& application) {
+AppDelegate::Services OrlixApplication::services() {
     AppDelegate::Services services;
     services.userNotifier = std::make_shared<FreedesktopUserNotifier>();
     services.fileRevealer = std::make_shared<FreedesktopFileRevealer>();
@@ -76,7 +76,7 @@ AppDelegate::Services OrlixApplication::services(QApplication& application) {
     services.isActive = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
     services.setStandardUIVisible = [this](bool visible) { showStandardUI(visible); };
     services.confirmQuitWhileProcessing = askToQuitWhileProcessing;
-    services.exit = [&application](int status) { application.exit(status); };
+    services.exit = [this](int status) { exit(status); };
     return services;
 }
 
@@ -119,10 +119,10 @@ void OrlixApplication::showStandardUI(bool visible) {
 
 void OrlixApplication::installQuitRoutes(QApplication& application) {
     const std::weak_ptr<AppDelegate> weak = delegate_;
-    // Signals end the program through the same question as the menu.
-    QuitSignalNotifier::install(&application, [weak] {
+    // Nobody can answer a question for a signal: the work is cancelled and Orlix quits.
+    QuitSignalNotifier::install(&application, [weak](int signalNumber) {
         if (const auto delegate = weak.lock()) {
-            delegate->requestQuit();
+            delegate->quitForSignal(signalNumber);
         }
     });
     // The end of the session asks too, when the session allows it.
@@ -143,14 +143,17 @@ int OrlixApplication::run(QApplication& application) {
     QtLocalizer::install();
 
     instance_ = std::make_unique<DBusApplicationInstance>();
-    if (!instance_->claim()) {
-        // Another Orlix runs in this session: it takes the files.
-        return instance_->forward(commandLine_.paths, commandLine_.arguments) ? 0 : 1;
+    if (handedOver()) {
+        return 0;
     }
-    delegate_ = AppDelegate::create(services(application));
+    delegate_ = AppDelegate::create(services());
     // Before the first file can arrive, so that the launcher shows every run from its start.
     DockBadger::shared().setEnabled(true);
     const std::weak_ptr<AppDelegate> weak = delegate_;
+    instance_->setQuittingCheck([weak] {
+        const auto delegate = weak.lock();
+        return !delegate || delegate->isTerminating();
+    });
     instance_->setOpenHandler(
         [weak](const std::vector<std::string>& files, const std::vector<std::string>& arguments) {
             if (const auto delegate = weak.lock()) {
@@ -164,7 +167,32 @@ int OrlixApplication::run(QApplication& application) {
     } else {
         delegate_->openFiles(commandLine_.paths, commandLine_.arguments);
     }
-    return application.exec();
+    if (exitStatus_) {
+        return *exitStatus_;
+    }
+    const int status = application.exec();
+    return exitStatus_.value_or(status);
+}
+
+bool OrlixApplication::handedOver() {
+    if (instance_->claim()) {
+        return false;
+    }
+    // Another Orlix runs in this session: it takes the files, unless it is quitting (or cannot
+    // answer). Then this launch runs them itself once that one has gone, or alone if it stays.
+    if (instance_->forward(commandLine_.paths, commandLine_.arguments)) {
+        return true;
+    }
+    instance_->waitUntilReleased(kQuittingInstanceWait);
+    instance_->claim();
+    return false;
+}
+
+void OrlixApplication::exit(int status) {
+    // Ends every loop that runs, nested ones too; before the event loop runs only the status
+    // remembers the quit.
+    exitStatus_ = status;
+    QCoreApplication::exit(status);
 }
 
 } // namespace orlix

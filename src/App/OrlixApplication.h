@@ -4,7 +4,9 @@
 #include "App/CommandLine.h"
 #include "Desktop/ApplicationInstance.h"
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QApplication;
@@ -18,6 +20,9 @@ class QtMainExecutor;
 // wired together on the Qt event loop.
 class OrlixApplication {
 public:
+    // How long a later launch waits for an Orlix that is quitting to go before it runs itself.
+    static constexpr std::chrono::seconds kQuittingInstanceWait{30};
+
     explicit OrlixApplication(const CommandLine& commandLine);
     ~OrlixApplication();
 
@@ -25,15 +30,19 @@ public:
     int run(QApplication& application);
 
 private:
-    AppDelegate::Services services(QApplication& application);
+    AppDelegate::Services services();
     void showStandardUI(bool visible);
+    bool handedOver();
     void installQuitRoutes(QApplication& application);
+    void exit(int status);
 
     CommandLine commandLine_;
     std::shared_ptr<QtMainExecutor> executor_;
     std::unique_ptr<ApplicationInstance> instance_;
     std::unique_ptr<OperationsWindowController> dropWindow_;
     std::shared_ptr<AppDelegate> delegate_;
+    // The status of a quit asked for before the event loop ran, which the loop would not see.
+    std::optional<int> exitStatus_;
 };
 
 } // namespace orlix

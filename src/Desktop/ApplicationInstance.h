@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,16 +15,23 @@ public:
     using OpenHandler = std::function<void(const std::vector<std::string>& paths,
                                            const std::vector<std::string>& arguments)>;
     using ActivateHandler = std::function<void()>;
+    // True while this instance is quitting: it then refuses every request, so that the launch
+    // that sent it runs on its own instead of handing its files to a program on its way out.
+    using QuittingCheck = std::function<bool()>;
 
     virtual ~ApplicationInstance() = default;
     // True when this process now is the one instance; false when another one runs.
     virtual bool claim() = 0;
     virtual void setOpenHandler(OpenHandler handler) = 0;
     virtual void setActivateHandler(ActivateHandler handler) = 0;
-    // From a later launch: hands the files to the running instance (or only activates it when
-    // there are none). False when it could not be reached.
+    virtual void setQuittingCheck(QuittingCheck check) = 0;
+    // From a later launch: hands the files and this launch's arguments to the running instance
+    // (or only activates it when there are none). False when it could not be reached or refused.
     virtual bool forward(const std::vector<std::string>& paths,
                          const std::vector<std::string>& arguments) = 0;
+    // From a later launch whose request was refused: returns once no instance owns the session's
+    // name, or when the timeout has passed; true when the name is free.
+    virtual bool waitUntilReleased(std::chrono::milliseconds timeout) = 0;
 };
 
 } // namespace orlix

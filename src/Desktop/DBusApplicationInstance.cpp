@@ -4,6 +4,7 @@
 #include "Platform/Url.h"
 
 #include <QDBusArgument>
+#include <QDBusContext>
 #include <QDBusMessage>
 #include <QMetaObject>
 #include <QObject>
@@ -11,6 +12,7 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <thread>
 #include <utility>
 
 namespace orlix {
@@ -21,6 +23,10 @@ const QString kServiceName = QStringLiteral("co.corvendal.Orlix");
 const QString kObjectPath = QStringLiteral("/co/corvendal/Orlix");
 const QString kApplicationInterface = QStringLiteral("org.freedesktop.Application");
 const QString kArgumentsKey = QStringLiteral("orlix-arguments");
+const QString kQuittingError = QStringLiteral("co.corvendal.Orlix.Error.Quitting");
+
+// How often a later launch looks whether a quitting instance has gone.
+constexpr std::chrono::milliseconds kReleasePollInterval{20};
 
 // Reply codes of org.freedesktop.DBus.RequestName.
 constexpr uint kPrimaryOwner = 1;
@@ -54,18 +60,19 @@ std::vector<std::string> stringList(const QVariant& value) {
 } // namespace
 
 // The exported org.freedesktop.Application object.
-class ApplicationEndpoint : public QObject {
+class ApplicationEndpoint : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
 
 public:
     ApplicationInstance::OpenHandler openHandler;
     ApplicationInstance::ActivateHandler activateHandler;
+    ApplicationInstance::QuittingCheck quittingCheck;
 
 public slots:
     void Activate(const QVariantMap& platformData) {
         Q_UNUSED(platformData);
-        later([this] { activate(); });
+        answerLater([this] { activate(); });
     }
 
     void Open(const QStringList& uris, const QVariantMap& platformData) {
@@ -77,8 +84,9 @@ public slots:
                 paths.push_back(url->path().string());
             }
         }
+        // Only a launch of Orlix sends its arguments; a file manager's "Open With" sends none.
         auto arguments = stringList(platformData.value(kArgumentsKey));
-        later([this, paths = std::move(paths), arguments = std::move(arguments)] {
+        answerLater([this, paths = std::move(paths), arguments = std::move(arguments)] {
             if (paths.empty()) {
                 activate();
             } else if (openHandler) {
@@ -93,14 +101,27 @@ public slots:
         Q_UNUSED(name);
         Q_UNUSED(parameter);
         Q_UNUSED(platformData);
-        later([this] { activate(); });
+        answerLater([this] { activate(); });
     }
 
 private:
-    // The handlers run on a later turn of the loop, after the reply has gone: one that opens a
-    // modal dialog would otherwise keep the forwarding launch waiting until it times out.
-    template <typename Block> void later(Block block) {
-        QMetaObject::invokeMethod(this, std::move(block), Qt::QueuedConnection);
+    // A request is answered on a later turn of the loop, right before it is carried out: a
+    // handler that opens a modal dialog would otherwise keep the forwarding launch waiting until
+    // it times out. An instance that is quitting by then answers with an error and does nothing.
+    template <typename Block> void answerLater(Block block) {
+        setDelayedReply(true);
+        auto answer = [this, call = message(), bus = connection(), block = std::move(block)] {
+            const bool quitting = quittingCheck && quittingCheck();
+            if (call.isReplyRequired()) {
+                bus.send(quitting ? call.createErrorReply(kQuittingError,
+                                                          QStringLiteral("Orlix is quitting"))
+                                  : call.createReply());
+            }
+            if (!quitting) {
+                block();
+            }
+        };
+        QMetaObject::invokeMethod(this, std::move(answer), Qt::QueuedConnection);
     }
 
     void activate() {
@@ -165,6 +186,10 @@ void DBusApplicationInstance::setActivateHandler(ActivateHandler handler) {
     endpoint_->activateHandler = std::move(handler);
 }
 
+void DBusApplicationInstance::setQuittingCheck(QuittingCheck check) {
+    endpoint_->quittingCheck = std::move(check);
+}
+
 bool DBusApplicationInstance::forward(const std::vector<std::string>& paths,
                                       const std::vector<std::string>& arguments) {
     if (!connection_.isConnected()) {
@@ -192,6 +217,29 @@ bool DBusApplicationInstance::forward(const std::vector<std::string>& paths,
     message << platformData;
     const QDBusMessage reply = connection_.call(message, QDBus::Block, timeoutMilliseconds());
     return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+bool DBusApplicationInstance::waitUntilReleased(std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (nameHasOwner()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(kReleasePollInterval);
+    }
+    return true;
+}
+
+bool DBusApplicationInstance::nameHasOwner() {
+    if (!connection_.isConnected()) {
+        return false;
+    }
+    auto question = busDaemonCall(QStringLiteral("NameHasOwner"));
+    question << kServiceName;
+    const QDBusMessage reply = connection_.call(question, QDBus::Block, timeoutMilliseconds());
+    // A bus that cannot answer holds nobody back.
+    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+           reply.arguments().constFirst().toBool();
 }
 
 } // namespace orlix

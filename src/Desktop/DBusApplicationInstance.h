@@ -26,10 +26,14 @@ public:
     bool claim() override;
     void setOpenHandler(OpenHandler handler) override;
     void setActivateHandler(ActivateHandler handler) override;
+    void setQuittingCheck(QuittingCheck check) override;
     bool forward(const std::vector<std::string>& paths,
                  const std::vector<std::string>& arguments) override;
+    bool waitUntilReleased(std::chrono::milliseconds timeout) override;
 
 private:
+    bool nameHasOwner();
+
     QDBusConnection connection_;
     std::unique_ptr<ApplicationEndpoint> endpoint_;
     bool exported_ = false;

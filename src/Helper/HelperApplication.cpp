@@ -67,7 +67,7 @@ int HelperApplication::runInBackground(QApplication& application) {
     if (QDBusConnection::sessionBus().isConnected() && !busService_->claim()) {
         return 1;
     }
-    QuitSignalNotifier::install(&application, quit);
+    QuitSignalNotifier::install(&application, [quit](int) { quit(); });
     delegate_ = AppDelegate::create({isWaylandSession() ? nullptr : X11DragEventSource::open(),
                                      UserDefaults::suite(helperBundleIdentifier), nullptr});
     QObject::connect(&application, &QCoreApplication::aboutToQuit,

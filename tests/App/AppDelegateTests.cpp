@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
+
 namespace orlix {
 namespace {
 
@@ -186,16 +189,23 @@ TEST_F(AppDelegateTests, AFailureKeepsTheProgramOpenWithItsResults) {
     EXPECT_EQ(notifier->deliveries.at(0).text, "1 succeeded. 1 failed. 0 canceled.");
 }
 
-TEST_F(AppDelegateTests, FilesOpenedLaterComeWithoutTheLaunchArguments) {
+TEST_F(AppDelegateTests, FilesOpenedLaterComeWithTheArgumentsOfTheirOwnRequest) {
     delegate->applicationDidFinishLaunching();
     EXPECT_EQ(standardUI, std::vector<bool>{true});
     EXPECT_EQ(updater->checks, 1);
-    // Without arguments the settings window would be asked; with none available the files wait.
+    // A later launch's own arguments choose the settings of its files.
     delegate->openFiles({image("a.jpg")}, {"-quick-optimize"});
     EXPECT_EQ(delegate->applicationRunMode(), Mode::normal);
+    runUntilTheEndOfTheRun();
+    EXPECT_EQ(recent, std::vector<Url>{Url::fileUrl(inputs / "a.jpg")});
+    EXPECT_TRUE(fs::exists(inputs / "a-orlix.jpg"));
+
+    // A request without arguments asks for the settings window; with none to show, the files
+    // wait.
+    delegate->openFiles({image("b.jpg")}, {});
     clock->advance(std::chrono::seconds(3));
     loop->runUntilIdle();
-    EXPECT_TRUE(recent.empty()) << "nothing was queued without settings";
+    EXPECT_EQ(recent.size(), 1u);
 }
 
 TEST_F(AppDelegateTests, LaunchedOnlyForUnsupportedFilesQuitsAtOnce) {
@@ -262,6 +272,44 @@ TEST_F(AppDelegateTests, QuittingDuringARunCanBeRefused) {
     for (const auto& entry : fs::directory_iterator(inputs)) {
         EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
     }
+}
+
+TEST_F(AppDelegateTests, ASignalQuitsWithoutAQuestionAndSaysWhetherWorkWasCancelled) {
+    delegate->applicationDidFinishLaunching();
+    std::vector<std::string> files;
+    for (int i = 0; i < 30; ++i) {
+        files.push_back(image(std::to_string(i) + ".jpg"));
+    }
+    delegate->addImages(files, {"-quick-optimize"});
+    ASSERT_TRUE(eventually(*loop, [&] {
+        clock->advance(std::chrono::milliseconds(0));
+        return !recent.empty();
+    }));
+    delegate->quitForSignal(SIGTERM);
+    EXPECT_EQ(quitQuestions, 0);
+    EXPECT_EQ(exitStatus, 128 + SIGTERM);
+    EXPECT_TRUE(delegate->isTerminating());
+    // The exports have wound down: nothing half written, every output whole.
+    for (const auto& entry : fs::directory_iterator(inputs)) {
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
+    }
+    EXPECT_EQ(notifier->flushes, 1);
+
+    // The first quit stands; what arrives afterwards is not taken.
+    delegate->quitForSignal(SIGINT);
+    EXPECT_TRUE(delegate->requestQuit());
+    EXPECT_EQ(exitStatus, 128 + SIGTERM);
+    delegate->openFiles({image("late.jpg")}, {"-quick-optimize"});
+    clock->advance(std::chrono::seconds(3));
+    loop->runUntilIdle();
+    EXPECT_EQ(std::count(recent.begin(), recent.end(), Url::fileUrl(inputs / "late.jpg")), 0);
+}
+
+TEST_F(AppDelegateTests, ASignalWithNothingToCancelQuitsWithZero) {
+    delegate->applicationDidFinishLaunching();
+    delegate->quitForSignal(SIGHUP);
+    EXPECT_EQ(exitStatus, 0);
+    EXPECT_EQ(quitQuestions, 0);
 }
 
 } // namespace

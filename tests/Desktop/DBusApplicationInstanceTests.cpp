@@ -111,11 +111,40 @@ TEST_F(DBusApplicationInstanceTests, TheNameIsFreeOnceTheInstanceHasGoneAndNobod
     EXPECT_TRUE(later.claim());
 }
 
+TEST_F(DBusApplicationInstanceTests,
+       AQuittingInstanceRefusesAndTheLaterLaunchTakesOverOnceItHasGone) {
+    auto running = std::make_unique<DBusApplicationInstance>(*runningBus);
+    watch(*running);
+    bool quitting = false;
+    running->setQuittingCheck([&] { return quitting; });
+    ASSERT_TRUE(running->claim());
+
+    DBusApplicationInstance later(*laterBus);
+    ASSERT_FALSE(later.claim());
+    quitting = true;
+    EXPECT_FALSE(whileTheMainLoopRuns<bool>([&] { return later.forward({"/tmp/a.png"}, {}); }));
+    EXPECT_FALSE(whileTheMainLoopRuns<bool>([&] { return later.forward({}, {}); }));
+    // The answer goes in the same turn of the loop as the request would be carried out.
+    EXPECT_TRUE(opened.empty()) << "a refused request is not carried out";
+    EXPECT_EQ(activations, 0);
+
+    EXPECT_FALSE(later.waitUntilReleased(std::chrono::milliseconds(100)))
+        << "the name stays taken while the instance lives";
+    const bool released = whileTheMainLoopRuns<bool>([&] {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [&] { running.reset(); }, Qt::QueuedConnection);
+        return later.waitUntilReleased(std::chrono::seconds(30));
+    });
+    EXPECT_TRUE(released);
+    EXPECT_TRUE(later.claim());
+}
+
 TEST_F(DBusApplicationInstanceTests, WithoutASessionBusEveryLaunchRunsOnItsOwn) {
     DBusApplicationInstance instance(testing::noBus());
     EXPECT_TRUE(instance.claim());
     EXPECT_FALSE(instance.forward({"/tmp/a.png"}, {}));
     EXPECT_FALSE(instance.forward({}, {}));
+    EXPECT_TRUE(instance.waitUntilReleased(std::chrono::seconds(30)));
 }
 
 } // namespace

@@ -1,0 +1,149 @@
+#include "Program/ChildProcess.h"
+#include "Program/PrivateSessionBus.h"
+#include "Support/ScopedEnvironment.h"
+#include "Support/TemporaryDirectory.h"
+#include "Support/TestImages.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QVariantMap>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+namespace orlix {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ChildProcess;
+using testing::TestImages;
+
+// Bounds on waits that end much sooner unless something is wrong.
+constexpr std::chrono::seconds kBound{60};
+constexpr auto kPollInterval = std::chrono::milliseconds(20);
+
+// The real `orlix`, on Qt's offscreen platform, with a home, a runtime folder and a session bus of
+// the test's own.
+class OrlixProgramTests : public ::testing::Test {
+protected:
+    OrlixProgramTests() {
+        fs::create_directories(inputs);
+        fs::create_directories(runtime);
+        fs::permissions(runtime, fs::perms::owner_all);
+    }
+    ~OrlixProgramTests() override { QDBusConnection::disconnectFromBus(kProbeName); }
+
+    void SetUp() override { ASSERT_FALSE(bus.address().empty()) << "dbus-daemon did not start"; }
+
+    std::unique_ptr<ChildProcess> launch(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), ORLIX_PROGRAM);
+        auto process = std::make_unique<ChildProcess>(arguments);
+        EXPECT_TRUE(process->started());
+        return process;
+    }
+
+    // Whether a running Orlix owns the session's name and its event loop answers, within the
+    // bound: its quit routes are in place by then.
+    bool answersRequests() {
+        auto probe =
+            QDBusConnection::connectToBus(QString::fromStdString(bus.address()), kProbeName);
+        auto activate = QDBusMessage::createMethodCall(
+            QStringLiteral("co.corvendal.Orlix"), QStringLiteral("/co/corvendal/Orlix"),
+            QStringLiteral("org.freedesktop.Application"), QStringLiteral("Activate"));
+        activate << QVariantMap();
+        activate.setAutoStartService(false);
+        return until([&] {
+            return probe.call(activate, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
+        });
+    }
+
+    static bool until(const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + kBound;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                return false;
+            }
+            std::this_thread::sleep_for(kPollInterval);
+        }
+        return true;
+    }
+
+    std::string image(const std::string& name) {
+        const auto path = inputs / name;
+        TestImages::writeJPEG(path, 64, 48, TestImages::noise);
+        return path.string();
+    }
+
+    std::vector<std::string> namesInInputs() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(inputs)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    static inline const QString kProbeName = QStringLiteral("orlix-test-probe");
+    testing::PrivateSessionBus bus;
+    testing::TemporaryDirectory home;
+    fs::path inputs = home.path() / "in";
+    fs::path runtime = home.path() / "run";
+    testing::ScopedEnvironment homeVariable{"HOME", home.path().string()};
+    testing::ScopedEnvironment configVariable{"XDG_CONFIG_HOME", (home.path() / "config").string()};
+    testing::ScopedEnvironment runtimeVariable{"XDG_RUNTIME_DIR", runtime.string()};
+    testing::ScopedEnvironment busVariable{"DBUS_SESSION_BUS_ADDRESS", bus.address()};
+    testing::ScopedEnvironment platformVariable{"QT_QPA_PLATFORM", "offscreen"};
+    testing::ScopedEnvironment displayVariable{"DISPLAY", std::nullopt};
+    testing::ScopedEnvironment waylandVariable{"WAYLAND_DISPLAY", std::nullopt};
+};
+
+TEST_F(OrlixProgramTests, ALaunchWithNothingItCanProcessQuitsAndLeavesTheSessionToTheNext) {
+    TestImages::writeBytes(inputs / "a.gif", {'G', 'I', 'F', '8', '9', 'a'});
+    TestImages::writeBytes(inputs / ".png", {0x89, 'P', 'N', 'G'});
+    const auto nothing =
+        launch({"-quick-optimize", (inputs / "a.gif").string(), (inputs / ".png").string()});
+    EXPECT_EQ(nothing->ending(kBound), "exit 0");
+
+    // The next launch finds no invisible Orlix to hand its files to: it runs them itself.
+    const auto next = launch({"-quick-optimize", image("b.jpg")});
+    EXPECT_EQ(next->ending(kBound), "exit 0");
+    EXPECT_TRUE(fs::exists(inputs / "b-orlix.jpg"));
+}
+
+TEST_F(OrlixProgramTests, ASecondLaunchHandsItsFilesOverWithItsOwnArguments) {
+    const auto running = launch({});
+    ASSERT_TRUE(answersRequests());
+    const auto second = launch({"-quick-optimize", image("a.jpg")});
+    EXPECT_EQ(second->ending(kBound), "exit 0");
+    // Quick-optimize asks for no settings: the running Orlix processes the files at once.
+    EXPECT_TRUE(until([&] { return fs::exists(inputs / "a-orlix.jpg"); }));
+    EXPECT_EQ(running->ending(std::chrono::milliseconds(0)), "still running");
+}
+
+TEST_F(OrlixProgramTests, EachQuitSignalEndsAnIdleOrlixWithZero) {
+    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(::strsignal(signalNumber));
+        const auto orlix = launch({});
+        ASSERT_TRUE(answersRequests());
+        orlix->signal(signalNumber);
+        EXPECT_EQ(orlix->ending(kBound), "exit 0");
+    }
+}
+
+TEST_F(OrlixProgramTests, ASignalAsksNothingAndReportsTheFilesItCancelled) {
+    // Without arguments the files wait for the settings window, which nobody will answer.
+    const auto orlix = launch({image("a.jpg")});
+    ASSERT_TRUE(answersRequests());
+    orlix->signal(SIGTERM);
+    EXPECT_EQ(orlix->ending(kBound), "exit " + std::to_string(128 + SIGTERM));
+    EXPECT_EQ(namesInInputs(), std::vector<std::string>{"a.jpg"});
+}
+
+} // namespace
+} // namespace orlix
