@@ -230,7 +230,9 @@ TEST(DataWriterTests, TooLongNamesAndMissingFoldersEndTheCandidateAtOnce) {
     EXPECT_TRUE(namesIn(folder.path()).empty());
 }
 
-TEST(DataWriterTests, ReadOnlyFolderIsNotNumberedAndItsErrorIsTheExplanation) {
+// Read-only for root too, through a read-only mount; CI runs it also as a user without root's
+// rights, who meets the folder's permissions instead.
+TEST(DataWriterPermissionTests, ReadOnlyFolderIsNotNumberedAndItsErrorIsTheExplanation) {
     testing::TemporaryDirectory folder;
     ReadOnlyFolder readOnly(folder.path() / "locked");
     if (!readOnly.usable()) {

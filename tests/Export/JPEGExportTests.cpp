@@ -157,7 +157,7 @@ TEST_F(JPEGExportTests, CancelReportsAtOnceAndACancelledOperationNeverRuns) {
     EXPECT_TRUE(outputs(inputs).empty());
 }
 
-TEST_F(JPEGExportTests, ExistingNamesAreNumberedAndARefusingFolderFallsBackToPictures) {
+TEST_F(JPEGExportTests, ExistingNamesAreNumbered) {
     const auto input = inputs / "photo.jpg";
     TestImages::writeJPEG(input, 30, 30, TestImages::gradient);
     std::ofstream(inputs / "photo-orlix@1x.jpg") << "keep";
@@ -165,14 +165,42 @@ TEST_F(JPEGExportTests, ExistingNamesAreNumberedAndARefusingFolderFallsBackToPic
     EXPECT_EQ(run(item(input, size)).back().out, Url::fileUrl(inputs / "photo-orlix@1x-1.jpg"));
     std::ifstream kept(inputs / "photo-orlix@1x.jpg");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep");
+}
 
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root ignores folder permissions";
+// What only a user without root's rights meets; CI runs these as such a user.
+class JPEGExportPermissionTests : public JPEGExportTests {
+protected:
+    void SetUp() override {
+        if (::geteuid() == 0) {
+            GTEST_SKIP() << "root ignores permissions";
+        }
     }
+};
+
+TEST_F(JPEGExportPermissionTests, ARefusingFolderFallsBackToPictures) {
+    const auto input = inputs / "photo.jpg";
+    TestImages::writeJPEG(input, 30, 30, TestImages::gradient);
+    fs::create_directory(home.path() / "Pictures");
     ::chmod(inputs.c_str(), 0555);
-    const auto statuses = run(item(input, size));
+    const auto statuses = run(item(input, fixed(ResizeConfig::none(), OutputResolution::x1, 1.0)));
     ::chmod(inputs.c_str(), 0755);
     EXPECT_EQ(statuses.back().out, Url::fileUrl(home.path() / "Pictures/photo-orlix@1x.jpg"));
+    EXPECT_EQ(outputs(inputs), std::vector<fs::path>{});
+}
+
+TEST_F(JPEGExportPermissionTests, AnUnreadableInputFailsAndIsLeftAsItWas) {
+    const auto input = inputs / "photo.jpg";
+    TestImages::writeJPEG(input, 30, 30, TestImages::gradient);
+    const auto size = fs::file_size(input);
+    fs::permissions(input, fs::perms::none);
+    const auto statuses = run(item(input, noResize()));
+    EXPECT_EQ(fs::status(input).permissions(), fs::perms::none);
+    fs::permissions(input, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_EQ(statuses.back().kind, Status::failed);
+    EXPECT_EQ(statuses.back().error->kind, Error::imageReadResizeFailed);
+    EXPECT_EQ(fs::file_size(input), size);
+    EXPECT_TRUE(outputs(inputs).empty());
+    EXPECT_FALSE(fs::exists(home.path() / "Pictures"));
 }
 
 TEST_F(JPEGExportTests, WriteFailureEverywhereCarriesTheFirstAttemptsText) {

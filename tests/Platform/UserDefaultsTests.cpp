@@ -181,7 +181,10 @@ TEST_F(UserDefaultsTests, CorruptCopiesNeverReplaceEachOther) {
     EXPECT_THAT(kept, ::testing::UnorderedElementsAre("damaged once", "damaged twice"));
 }
 
-TEST_F(UserDefaultsTests, FailedWriteIntoReadOnlyFolderKeepsOldFileAndTheChangeInMemory) {
+// What only a user without root's rights meets; CI runs these as such a user.
+class UserDefaultsPermissionTests : public UserDefaultsTests {};
+
+TEST_F(UserDefaultsPermissionTests, FailedWriteIntoReadOnlyFolderKeepsOldFileAndTheChangeInMemory) {
     UserDefaults defaults(domain);
     defaults.setObject(PropertyList(1), "a");
     const std::string before = fileContents(file);
