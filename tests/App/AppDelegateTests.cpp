@@ -119,6 +119,19 @@ protected:
         return path.string();
     }
 
+    // A run of 30 images, under way once the first has been queued.
+    void startALongRun() {
+        std::vector<std::string> files;
+        for (int i = 0; i < 30; ++i) {
+            files.push_back(image(std::to_string(i) + ".jpg"));
+        }
+        delegate->addImages(files, {"-quick-optimize"});
+        ASSERT_TRUE(eventually(*loop, [&] {
+            clock->advance(std::chrono::milliseconds(0));
+            return !recent.empty();
+        }));
+    }
+
     // Lets batches fall due and time pass until the run has ended, or the program quit.
     void runUntilTheEndOfTheRun() {
         ASSERT_TRUE(eventually(*loop, [&] {
@@ -251,15 +264,7 @@ TEST_F(AppDelegateTests, QuittingAsksOnlyWhileProcessing) {
 
 TEST_F(AppDelegateTests, QuittingDuringARunCanBeRefused) {
     delegate->applicationDidFinishLaunching();
-    std::vector<std::string> files;
-    for (int i = 0; i < 30; ++i) {
-        files.push_back(image(std::to_string(i) + ".jpg"));
-    }
-    delegate->addImages(files, {"-quick-optimize"});
-    ASSERT_TRUE(eventually(*loop, [&] {
-        clock->advance(std::chrono::milliseconds(0));
-        return !recent.empty();
-    }));
+    startALongRun();
     EXPECT_FALSE(delegate->requestQuit());
     EXPECT_EQ(quitQuestions, 1);
     EXPECT_FALSE(
@@ -276,15 +281,7 @@ TEST_F(AppDelegateTests, QuittingDuringARunCanBeRefused) {
 
 TEST_F(AppDelegateTests, ASignalQuitsWithoutAQuestionAndSaysWhetherWorkWasCancelled) {
     delegate->applicationDidFinishLaunching();
-    std::vector<std::string> files;
-    for (int i = 0; i < 30; ++i) {
-        files.push_back(image(std::to_string(i) + ".jpg"));
-    }
-    delegate->addImages(files, {"-quick-optimize"});
-    ASSERT_TRUE(eventually(*loop, [&] {
-        clock->advance(std::chrono::milliseconds(0));
-        return !recent.empty();
-    }));
+    startALongRun();
     delegate->quitForSignal(SIGTERM);
     EXPECT_EQ(quitQuestions, 0);
     EXPECT_EQ(exitStatus, 128 + SIGTERM);
