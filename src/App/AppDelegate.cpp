@@ -3,6 +3,7 @@
 #include "Model/ImageFileType.h"
 #include "Model/Preferences.h"
 #include "Platform/MainQueue.h"
+#include "Platform/UserDefaults.h"
 #include "Shared/SharedDefinitions.h"
 #include "TaskProcessing/ActivityUIController.h"
 #include "TaskProcessing/ProcessingTracker.h"
@@ -76,6 +77,7 @@ void AppDelegate::initialize(bool runThenTerminate, Completion completion) {
     applicationState_ = ApplicationState::initializationInProgress;
     applicationRunMode_ =
         runThenTerminate ? ApplicationRunMode::runThenTerminate : ApplicationRunMode::normal;
+    readFirstRunMessageFlags();
     finishInitialization(runThenTerminate, std::move(completion));
 }
 
@@ -153,6 +155,94 @@ void AppDelegate::setShouldDisplayStandardUI(bool display) {
     if (services_.setStandardUIVisible) {
         services_.setStandardUIVisible(display);
     }
+    if (display) {
+        updateMessageWindow();
+    }
+    updateMessageWindowVisibility(display && Preferences::load().displayOperationsWindow);
+}
+
+void AppDelegate::readFirstRunMessageFlags() {
+    const auto defaults = UserDefaults::standardUserDefaults();
+    if (!defaults->boolForKey(displayedEnableDragUIMessageDefaultsKey)) {
+        shouldDisplayEnableDragUIMessage_ = true;
+    } else if (!defaults->boolForKey(displayedEnableAutomaticUpdatesMessageDefaultsKey)) {
+        shouldDisplayEnableAutomaticUpdatesMessage_ = true;
+    }
+}
+
+void AppDelegate::updateMessageWindow() {
+    using Message = MessageWindows::Message;
+    const std::weak_ptr<AppDelegate> weak = weak_from_this();
+    // Each message's dismissal clears what made it pending.
+    const auto clearing = [weak](auto clear) {
+        return [weak, clear] {
+            if (const auto self = weak.lock()) {
+                clear(*self);
+            }
+        };
+    };
+    if (shouldDisplayProcessingResultsMessage_) {
+        showMessage(Message::processingResults, true, clearing([](AppDelegate& self) {
+                        self.shouldDisplayProcessingResultsMessage_ = false;
+                        self.processingResultsForDisplay_.reset();
+                    }));
+    } else if (shouldDisplayEnableDragUIMessage_) {
+        showMessage(Message::enableDragUI, false, clearing([](AppDelegate& self) {
+                        self.shouldDisplayEnableDragUIMessage_ = false;
+                    }));
+    } else if (shouldDisplayEnableAutomaticUpdatesMessage_) {
+        showMessage(Message::enableAutomaticUpdates, false, clearing([](AppDelegate& self) {
+                        self.shouldDisplayEnableAutomaticUpdatesMessage_ = false;
+                    }));
+    }
+}
+
+void AppDelegate::showMessage(MessageWindows::Message message, bool replacingCurrent,
+                              std::function<void()> onDismiss) {
+    const auto& windows = services_.messageWindows;
+    if (!windows) {
+        return;
+    }
+    if (replacingCurrent) {
+        closeMessageWindow(false);
+    }
+    if (windows->hasMessageWindow()) {
+        return;
+    }
+    const std::weak_ptr<AppDelegate> weak = weak_from_this();
+    windows->createMessageWindow(message, processingResultsForDisplay_,
+                                 [weak, onDismiss = std::move(onDismiss)] {
+                                     if (onDismiss) {
+                                         onDismiss();
+                                     }
+                                     if (const auto self = weak.lock()) {
+                                         self->closeMessageWindow(true);
+                                     }
+                                 });
+}
+
+void AppDelegate::closeMessageWindow(bool animated) {
+    const auto& windows = services_.messageWindows;
+    if (windows && windows->hasMessageWindow()) {
+        windows->closeMessageWindow(animated);
+    }
+}
+
+// With the drop window: faded in, ordered in unless the user put the windows away, or faded out
+// and closed.
+void AppDelegate::updateMessageWindowVisibility(bool visible) {
+    const auto& windows = services_.messageWindows;
+    if (!windows || !windows->hasMessageWindow()) {
+        return;
+    }
+    if (!visible) {
+        closeMessageWindow(true);
+        return;
+    }
+    windows->setMessageWindowAlpha(0.0);
+    hasOrderedInMessageWindow_ = true;
+    windows->orderFrontMessageWindow();
+    windows->animateMessageWindowAlpha(1.0);
 }
 
 void AppDelegate::processingBegan() {

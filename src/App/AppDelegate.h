@@ -1,5 +1,6 @@
 #pragma once
 
+#include "App/MessageWindows.h"
 #include "Desktop/DistributedNotificationCenter.h"
 #include "Desktop/FileRevealer.h"
 #include "Desktop/Updater.h"
@@ -42,6 +43,8 @@ public:
         std::function<bool()> isActive;
         // Shows or hides the drop window, the standard interface.
         std::function<void(bool)> setStandardUIVisible;
+        // The message window below the drop window.
+        std::shared_ptr<MessageWindows> messageWindows;
         // Asks whether to quit while images are being processed; true to quit.
         std::function<bool()> confirmQuitWhileProcessing;
         // Ends the event loop with the given status.
@@ -99,6 +102,15 @@ private:
     void finishInitialization(bool runThenTerminate, Completion completion);
     void observeProcessingCompleted(bool runThenTerminate);
     void setShouldDisplayStandardUI(bool display);
+    // At most one first-run question per launch, the drag panel's first.
+    void readFirstRunMessageFlags();
+    // Shows the first pending message: the results, then a first-run question.
+    void updateMessageWindow();
+    // A message already on screen stays unless `replacingCurrent`.
+    void showMessage(MessageWindows::Message message, bool replacingCurrent,
+                     std::function<void()> onDismiss);
+    void closeMessageWindow(bool animated);
+    void updateMessageWindowVisibility(bool visible);
     void processingBegan();
     void processingCompletedWith(const std::optional<ProcessingStats>& stats);
     void processingCompleted();
@@ -116,6 +128,9 @@ private:
     bool shouldDisplayStandardUI_ = false;
     bool shouldDisplayProcessingResultsMessage_ = false;
     std::optional<ProcessingStats> processingResultsForDisplay_;
+    bool shouldDisplayEnableDragUIMessage_ = false;
+    bool shouldDisplayEnableAutomaticUpdatesMessage_ = false;
+    bool hasOrderedInMessageWindow_ = false;
     std::optional<ProcessingStats> taskStats_;
     bool terminating_ = false;
 

@@ -1,5 +1,6 @@
 #include "App/OrlixApplication.h"
 
+#include "App/QtMessageWindows.h"
 #include "Desktop/DBusApplicationInstance.h"
 #include "Desktop/DBusDistributedNotificationCenter.h"
 #include "Desktop/DockBadger.h"
@@ -68,6 +69,8 @@ AppDelegate::Services OrlixApplication::services() {
     services.fileRevealer = std::make_shared<FreedesktopFileRevealer>();
     services.distributedCenter = std::make_shared<DBusDistributedNotificationCenter>();
     services.updater = std::make_shared<PackagedUpdater>();
+    services.messageWindows = std::make_shared<QtMessageWindows>(
+        [this] { return dropWindow_ ? dropWindow_->window() : nullptr; }, services.updater);
     services.processingEnvironment = {
         [] { return std::make_unique<ExportSettingsWindowController>(); },
         [] { return std::make_unique<QtFileChooser>(); },

@@ -1,11 +1,14 @@
 #include "App/AppDelegate.h"
 #include "Platform/MainQueue.h"
 #include "Platform/ScopedManualClock.h"
+#include "Platform/UserDefaults.h"
+#include "Shared/SharedDefinitions.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestImages.h"
 #include "TaskProcessing/Eventually.h"
 #include "TaskProcessing/FakeActivityWindow.h"
+#include "TaskProcessing/ImageProcessingNotifications.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +75,55 @@ public:
     bool automaticChecks = false;
 };
 
+// Records what the delegate asks of the message window, one line per request.
+class FakeMessageWindows : public MessageWindows {
+public:
+    bool hasMessageWindow() const override { return shown.has_value(); }
+    void createMessageWindow(Message message, const std::optional<ProcessingStats>& stats,
+                             std::function<void()> dismiss) override {
+        shown = message;
+        shownStats = stats;
+        dismisser = std::move(dismiss);
+        calls.push_back("create " + name(message));
+    }
+    void orderFrontMessageWindow() override { calls.push_back("front"); }
+    void setMessageWindowAlpha(double alpha) override {
+        calls.push_back("alpha " + std::to_string(int(alpha)));
+    }
+    void animateMessageWindowAlpha(double alpha) override {
+        calls.push_back("fade " + std::to_string(int(alpha)));
+    }
+    void closeMessageWindow(bool animated) override {
+        shown.reset();
+        calls.push_back(animated ? "close animated" : "close");
+    }
+
+    static std::string name(Message message) {
+        switch (message) {
+        case Message::processingResults:
+            return "results";
+        case Message::enableDragUI:
+            return "drag";
+        case Message::enableAutomaticUpdates:
+            break;
+        }
+        return "updates";
+    }
+    // The message's own answer: it stores what it stores, then asks to be closed.
+    void answer(const char* displayedFlag = nullptr) {
+        if (displayedFlag) {
+            UserDefaults::standardUserDefaults()->setObject(PropertyList(true), displayedFlag);
+        }
+        const auto dismiss = dismisser;
+        dismiss();
+    }
+
+    std::optional<Message> shown;
+    std::optional<ProcessingStats> shownStats;
+    std::function<void()> dismisser;
+    std::vector<std::string> calls;
+};
+
 class AppDelegateTests : public ::testing::Test {
 protected:
     AppDelegateTests() {
@@ -98,6 +150,7 @@ protected:
         services.processingEnvironment = {nullptr, nullptr, [this] { return window; }, [] {}};
         services.isActive = [this] { return active; };
         services.setStandardUIVisible = [this](bool visible) { standardUI.push_back(visible); };
+        services.messageWindows = messages;
         services.confirmQuitWhileProcessing = [this] {
             EXPECT_TRUE(delegate->applicationModalUIState()
                             ->askUserIfTheyWishToContinueQuittingDialogVisible);
@@ -157,6 +210,7 @@ protected:
     int quitQuestions = 0;
     std::optional<int> exitStatus;
     std::vector<bool> standardUI;
+    std::shared_ptr<FakeMessageWindows> messages = std::make_shared<FakeMessageWindows>();
     std::vector<Url> recent;
     std::shared_ptr<AppDelegate> delegate = AppDelegate::create(services());
     bool ended = false;
@@ -307,6 +361,77 @@ TEST_F(AppDelegateTests, ASignalWithNothingToCancelQuitsWithZero) {
     delegate->quitForSignal(SIGHUP);
     EXPECT_EQ(exitStatus, 0);
     EXPECT_EQ(quitQuestions, 0);
+}
+
+using Message = MessageWindows::Message;
+using Calls = std::vector<std::string>;
+const Calls shownWithTheDropWindow{"alpha 0", "front", "fade 1"};
+
+TEST_F(AppDelegateTests, OneFirstRunQuestionPerLaunchTheDragPanelsFirst) {
+    delegate->applicationDidFinishLaunching();
+    Calls expected{"create drag"};
+    expected.insert(expected.end(), shownWithTheDropWindow.begin(), shownWithTheDropWindow.end());
+    EXPECT_EQ(messages->calls, expected) << "only the drag question";
+    messages->answer(displayedEnableDragUIMessageDefaultsKey);
+    EXPECT_EQ(messages->calls.back(), "close animated");
+
+    const auto nextLaunch = [&] {
+        delegate.reset();
+        messages = std::make_shared<FakeMessageWindows>();
+        delegate = AppDelegate::create(services());
+        delegate->applicationDidFinishLaunching();
+    };
+    nextLaunch();
+    EXPECT_EQ(messages->shown, Message::enableAutomaticUpdates);
+    messages->answer(displayedEnableAutomaticUpdatesMessageDefaultsKey);
+    nextLaunch();
+    EXPECT_TRUE(messages->calls.empty()) << "both answered: no message";
+}
+
+TEST_F(AppDelegateTests, ResultsTakeTheQuestionsPlaceAndTheQuestionReturnsAfterThem) {
+    delegate->applicationDidFinishLaunching();
+    EXPECT_EQ(messages->shown, Message::enableDragUI);
+    delegate->addImages({image("a.jpg"), image("broken.jpg", true)}, {"-quick-optimize"});
+    runUntilTheEndOfTheRun();
+    ASSERT_EQ(messages->shown, Message::processingResults);
+    ASSERT_TRUE(messages->shownStats);
+    EXPECT_EQ(messages->shownStats->failedCount, 1u);
+
+    messages->answer();
+    EXPECT_FALSE(delegate->processingResultsForDisplay());
+    EXPECT_EQ(messages->calls.back(), "close animated");
+    // The next time the standard interface comes back, the question is there again.
+    auto& center = NotificationCenter::defaultCenter();
+    center.post(imageProcessingHideStandardUINotification);
+    center.post(imageProcessingShowStandardUINotification);
+    EXPECT_EQ(messages->shown, Message::enableDragUI);
+}
+
+TEST_F(AppDelegateTests, ARunForFilesWithAFailureStaysOpenWithTheResultsBelowTheDropWindow) {
+    UserDefaults::standardUserDefaults()->setObject(PropertyList(true),
+                                                    displayedEnableDragUIMessageDefaultsKey);
+    UserDefaults::standardUserDefaults()->setObject(
+        PropertyList(true), displayedEnableAutomaticUpdatesMessageDefaultsKey);
+    delegate->openFiles({image("a.jpg"), image("broken.jpg", true)}, {"-quick-optimize"});
+    EXPECT_TRUE(messages->calls.empty()) << "nothing is shown while the files run";
+    runUntilTheEndOfTheRun();
+    ASSERT_TRUE(eventually(*loop, [&] { return ended; }));
+    EXPECT_EQ(delegate->applicationRunMode(), Mode::normal);
+    EXPECT_FALSE(exitStatus.has_value());
+    EXPECT_EQ(standardUI.back(), true) << "the drop window is shown";
+    Calls expected{"create results"};
+    expected.insert(expected.end(), shownWithTheDropWindow.begin(), shownWithTheDropWindow.end());
+    EXPECT_EQ(messages->calls, expected);
+}
+
+TEST_F(AppDelegateTests, HidingTheStandardInterfaceTakesTheMessageAway) {
+    delegate->applicationDidFinishLaunching();
+    messages->calls.clear();
+    NotificationCenter::defaultCenter().post(imageProcessingHideStandardUINotification);
+    EXPECT_EQ(messages->calls, Calls{"close animated"});
+    EXPECT_FALSE(messages->hasMessageWindow());
+    NotificationCenter::defaultCenter().post(imageProcessingShowStandardUINotification);
+    EXPECT_EQ(messages->shown, Message::enableDragUI) << "still pending, so shown again";
 }
 
 } // namespace

@@ -1,8 +1,12 @@
 #include "App/EnableAutomaticUpdatesViewController.h"
 #include "App/MessageBackgroundView.h"
 #include "App/MessageWindowController.h"
+#include "App/QtMessageWindows.h"
 
 #include "Desktop/Updater.h"
+#include "Platform/MainQueue.h"
+#include "Platform/RunLoop.h"
+#include "Platform/ScopedManualClock.h"
 #include "Platform/UserDefaults.h"
 #include "Shared/SharedDefinitions.h"
 #include "Support/ScopedEnvironment.h"
@@ -23,6 +27,8 @@
 
 namespace orlix {
 namespace {
+
+using namespace std::chrono_literals;
 
 // A message of a given height with a label and a label the user may edit.
 class FakeMessage final : public MessageViewController, public DeactivatableUI {
@@ -143,6 +149,58 @@ TEST_F(MessageWindowTests, LabelsTurnGreyWhileOrlixIsInactive) {
     emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
     EXPECT_NE(textColour(message->label), Palette::inactiveLabel());
     EXPECT_EQ(message->activated_, true);
+}
+
+class QtMessageWindowsTests : public ::testing::Test {
+protected:
+    QtMessageWindowsTests() {
+        MainQueue::setExecutor(loop_);
+        dropWindow_.setGeometry(200, 75, 440, 180);
+    }
+    ~QtMessageWindowsTests() override {
+        windows_.reset();
+        loop_->runUntilIdle();
+        MainQueue::setExecutor(nullptr);
+    }
+    void settle(Clock::Duration time) {
+        loop_->runUntilIdle();
+        clock_->advance(time);
+        loop_->runUntilIdle();
+    }
+
+    testing::TemporaryDirectory folder_;
+    testing::ScopedEnvironment configHome_{"XDG_CONFIG_HOME", folder_.path().string()};
+    testing::ScopedManualClock clock_;
+    std::shared_ptr<RunLoop> loop_ = std::make_shared<RunLoop>();
+    QWidget dropWindow_{nullptr, Qt::FramelessWindowHint};
+    std::shared_ptr<QtMessageWindows> windows_ =
+        std::make_shared<QtMessageWindows>([this] { return &dropWindow_; }, nullptr);
+};
+
+TEST_F(QtMessageWindowsTests, TheMessageHangsBelowTheDropWindowAndGoesOnceFadedOut) {
+    ProcessingStats none;
+    windows_->createMessageWindow(MessageWindows::Message::processingResults, none, nullptr);
+    QWidget* window = windows_->messageWindowController()->window();
+    EXPECT_EQ(window->pos(), QPoint(200, 265));
+    windows_->orderFrontMessageWindow();
+    EXPECT_TRUE(window->isVisible());
+
+    windows_->closeMessageWindow(true);
+    settle(200ms);
+    EXPECT_TRUE(windows_->hasMessageWindow()) << "still fading";
+    // A message made meanwhile is not taken by the old fade.
+    windows_->closeMessageWindow(false);
+    windows_->createMessageWindow(MessageWindows::Message::enableDragUI, std::nullopt, nullptr);
+    windows_->orderFrontMessageWindow();
+    settle(300ms);
+    EXPECT_TRUE(windows_->hasMessageWindow());
+
+    windows_->animateMessageWindowAlpha(0.0);
+    settle(300ms);
+    EXPECT_FALSE(windows_->messageWindowController()->window()->isVisible())
+        << "faded out, it takes no clicks";
+    windows_->closeMessageWindow(true);
+    EXPECT_FALSE(windows_->hasMessageWindow()) << "a hidden window goes at once";
 }
 
 class FakeUpdater final : public Updater {

@@ -239,8 +239,9 @@ TEST_F(ProcessingResultsMessageTests, TheTextGrowsUpToItsLimitAndScrollsBeyond) 
     EXPECT_GT(message_.usedTextHeight(), 195.0);
     EXPECT_EQ(message_.processingResultsTextView()->height(), 195);
     message_.view()->show();
-    EXPECT_GT(message_.processingResultsTextView()->verticalScrollBar()->maximum(), 0)
-        << "the rest of the list is a scroll away";
+    const auto* scroller = message_.processingResultsTextView()->verticalScrollBar();
+    EXPECT_GT(scroller->maximum(), 0) << "the rest of the list is a scroll away";
+    EXPECT_EQ(scroller->value(), 0) << "the list is shown from its top";
     message_.view()->hide();
 }
 

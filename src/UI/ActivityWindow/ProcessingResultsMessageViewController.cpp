@@ -90,6 +90,8 @@ void ProcessingResultsMessageViewController::update() {
          ProcessingResultsMessageContents::renderedText(processingStats_, activated_)) {
         cursor.insertText(run.text, run.format);
     }
+    // The reader starts at the top of the list.
+    processingResultsTextView_->moveCursor(QTextCursor::Start);
     processingResultsTextView_->setFixedHeight(int(std::ceil(fittedHeight(usedTextHeight()))));
 }
 
