@@ -1,29 +1,38 @@
 # Orlix: `make demo` runs the main job on sample images, `make test` builds and runs the tests.
-# Both install what is missing first (Debian packages; needs root or sudo).
+# Both install what is missing first (Debian packages; needs root or sudo). `make install
+# PREFIX=...` installs Orlix, `make package` builds its Debian package in build-package/.
 
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 TSAN_DIR ?= build-tsan
+PACKAGE_DIR ?= build-package
+PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 
 PACKAGES := build-essential cmake ninja-build pkg-config clang-format \
 	libplist-dev libpng-dev libjpeg62-turbo-dev liblcms2-dev libimagequant-dev libzopfli-dev \
 	libgtest-dev libgmock-dev qt6-base-dev qt6-base-private-dev dbus-daemon xvfb \
-	libxcb1-dev libxcb-xfixes0-dev x11-utils openbox xdotool
+	libxcb1-dev libxcb-xfixes0-dev x11-utils openbox xdotool \
+	librsvg2-bin xdg-utils libglib2.0-bin shared-mime-info
+
+# What building and checking the Debian package takes besides the build itself.
+PACKAGING_PACKAGES := debhelper dpkg-dev lintian desktop-file-utils appstream
 
 # Peer tools the benchmarks measure against, and their quality metric.
 BENCH_PACKAGES := libjpeg-turbo-progs imagemagick libjxl-devtools time pngquant zopfli
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps install build test test-asan test-tsan bench demo format format-check clean
+.PHONY: all deps pkgs install package build test test-asan test-tsan bench demo format \
+	format-check clean
 
 all: build
 
 deps:
-	@$(MAKE) --no-print-directory install PACKAGE_LIST="$(PACKAGES)"
+	@$(MAKE) --no-print-directory pkgs PACKAGE_LIST="$(PACKAGES)"
 
-install:
+# Installs the Debian packages of PACKAGE_LIST that are missing.
+pkgs:
 	@missing=$$(for p in $(PACKAGE_LIST); do \
 		dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
 	done); \
@@ -42,6 +51,21 @@ build: deps
 	$(call configure,$(BUILD_DIR),)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# The package is built from a copy of the worktree whose build folder is kept between runs, so
+# that a second `make package` compiles only what changed. The tests are left to `make test`.
+package: deps
+	@$(MAKE) --no-print-directory pkgs PACKAGE_LIST="$(PACKAGING_PACKAGES)"
+	mkdir -p $(PACKAGE_DIR)/orlix
+	find $(PACKAGE_DIR)/orlix -mindepth 1 -maxdepth 1 ! -name 'obj-*' -exec rm -rf {} +
+	rm -f $(PACKAGE_DIR)/orlix_*
+	tar -c --exclude-vcs --exclude='./build*' --exclude='./obj-*' . | tar -x -C $(PACKAGE_DIR)/orlix
+	cd $(PACKAGE_DIR)/orlix && DEB_BUILD_OPTIONS="nocheck parallel=$(JOBS)" \
+		DEB_BUILD_PROFILES=nocheck dpkg-buildpackage -us -uc -b --no-pre-clean
+	@ls $(PACKAGE_DIR)/orlix_*.deb
+
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
@@ -57,7 +81,7 @@ test-tsan: deps
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_DIR) --output-on-failure -j $(JOBS)
 
 bench: deps
-	@$(MAKE) --no-print-directory install PACKAGE_LIST="$(BENCH_PACKAGES)"
+	@$(MAKE) --no-print-directory pkgs PACKAGE_LIST="$(BENCH_PACKAGES)"
 	$(call configure,build-bench,-DORLIX_BENCH=ON)
 	cmake --build build-bench -j $(JOBS) --target orlix-export-bench orlix-image-utils
 	build-bench/bin/orlix-export-bench $(IMAGES)
@@ -72,4 +96,4 @@ format-check:
 	find src tests bench demo \( -name '*.cpp' -o -name '*.h' \) | xargs -r clang-format --dry-run --Werror
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) build-bench
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) build-bench $(PACKAGE_DIR)

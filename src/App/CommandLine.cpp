@@ -17,6 +17,36 @@ std::optional<std::string> pathOf(const std::string& word) {
     return url->path().string();
 }
 
+std::optional<CommandLine::Request> requestOf(const std::string& word) {
+    if (word == "--help") {
+        return CommandLine::Request::help;
+    }
+    if (word == "--version") {
+        return CommandLine::Request::version;
+    }
+    return std::nullopt;
+}
+
+constexpr const char* kUsage =
+    R"(Usage: orlix [-quick-optimize | -last-used-settings] [--] [FILE...]
+
+Makes PNG and JPEG images smaller. Each output is a new file beside its input, named after it
+with "-orlix" (photo.jpg gives photo-orlix.jpg); no input and no existing file is ever changed.
+
+Without files, Orlix opens its drop window and stays open. With files, it processes them and
+quits when they are done; it stays open when an image failed. When Orlix is already running,
+the files are handed to it.
+
+  -quick-optimize      make the images smaller without resizing them
+  -last-used-settings  use the export settings of the previous run
+                       (without either, Orlix asks for the export settings)
+  --                   every word after it is a file
+  --help               print this help and exit
+  --version            print the version and exit
+
+Files may be given as paths or as local file:// URIs.
+)";
+
 } // namespace
 
 CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
@@ -28,6 +58,9 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
             onlyFiles = true;
             continue;
         }
+        if (!onlyFiles && line.request == Request::run) {
+            line.request = requestOf(word).value_or(Request::run);
+        }
         if ((onlyFiles || !word.starts_with("-")) && !word.empty()) {
             if (const auto path = pathOf(word)) {
                 line.paths.push_back(*path);
@@ -35,6 +68,18 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
         }
     }
     return line;
+}
+
+std::string CommandLine::answer(Request request) {
+    switch (request) {
+    case Request::help:
+        return kUsage;
+    case Request::version:
+        return "orlix " ORLIX_VERSION "\n";
+    case Request::run:
+        break;
+    }
+    return {};
 }
 
 } // namespace orlix

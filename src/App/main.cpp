@@ -3,16 +3,24 @@
 
 #include <QApplication>
 
+#include <iostream>
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv) {
     // Qt sees only the program's name: a file named like one of its options must stay a file.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const auto commandLine = orlix::CommandLine::parse(arguments);
+    // Answered before Qt starts, so that neither needs a display nor opens a window.
+    if (commandLine.request != orlix::CommandLine::Request::run) {
+        std::cout << orlix::CommandLine::answer(commandLine.request) << std::flush;
+        return std::cout ? 0 : 1;
+    }
     int qtArgumentCount = 1;
     QApplication application(qtArgumentCount, argv);
     QApplication::setApplicationName(QStringLiteral("Orlix"));
+    QApplication::setApplicationVersion(QStringLiteral(ORLIX_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("co.corvendal.Orlix"));
-    orlix::OrlixApplication orlix(orlix::CommandLine::parse(arguments));
+    orlix::OrlixApplication orlix(commandLine);
     return orlix.run(application);
 }

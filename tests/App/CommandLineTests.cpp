@@ -18,5 +18,19 @@ TEST(CommandLineTests, OnlyLocalFileURIsNameFiles) {
     EXPECT_EQ(line.paths, (std::vector<std::string>{"/tmp/a b.png", "/tmp/c.jpg"}));
 }
 
+TEST(CommandLineTests, HelpAndVersionAreAskedOnlyBeforeTheSeparator) {
+    using Request = CommandLine::Request;
+    EXPECT_EQ(CommandLine::parse({"a.png", "--help"}).request, Request::help);
+    EXPECT_EQ(CommandLine::parse({"--version", "--help"}).request, Request::version)
+        << "the first one given wins";
+    const auto files = CommandLine::parse({"--", "--help", "--version"});
+    EXPECT_EQ(files.request, Request::run);
+    EXPECT_EQ(files.paths, (std::vector<std::string>{"--help", "--version"}));
+    // Every other dash word keeps its meaning: a launch argument, never a request or a file.
+    const auto others = CommandLine::parse({"-help", "-version", "--helpme", "-quick-optimize"});
+    EXPECT_EQ(others.request, Request::run);
+    EXPECT_TRUE(others.paths.empty());
+}
+
 } // namespace
 } // namespace orlix
