@@ -7,13 +7,15 @@ ASAN_DIR ?= build-asan
 TSAN_DIR ?= build-tsan
 PACKAGE_DIR ?= build-package
 PREFIX ?= /usr/local
+FUZZ_DIR ?= build-fuzz
 JOBS ?= $(shell nproc)
 
 PACKAGES := build-essential cmake ninja-build pkg-config clang-format \
 	libplist-dev libpng-dev libjpeg62-turbo-dev liblcms2-dev libimagequant-dev libzopfli-dev \
 	libgtest-dev libgmock-dev qt6-base-dev qt6-base-private-dev dbus-daemon xvfb \
 	libxcb1-dev libxcb-xfixes0-dev x11-utils openbox xdotool \
-	librsvg2-bin xdg-utils libglib2.0-bin shared-mime-info
+	librsvg2-bin xdg-utils libglib2.0-bin shared-mime-info \
+	clang libclang-rt-14-dev
 
 # What building and checking the Debian package takes besides the build itself.
 PACKAGING_PACKAGES := debhelper dpkg-dev lintian desktop-file-utils appstream
@@ -24,7 +26,8 @@ BENCH_PACKAGES := libjpeg-turbo-progs imagemagick libjxl-devtools time pngquant 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps pkgs install package build test test-asan test-tsan bench demo format \
-	format-check clean
+	format-check clean \
+	fuzz-build fuzz fuzz-all fuzz-corpus
 
 all: build
 
@@ -80,6 +83,31 @@ test-tsan: deps
 	cmake --build $(TSAN_DIR) -j $(JOBS)
 	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_DIR) --output-on-failure -j $(JOBS)
 
+# Fuzzing (clang, libFuzzer, AddressSanitizer and UBSan): `make fuzz TARGET=name SECONDS=n` runs
+# one target, `make fuzz-all SECONDS=n` each in turn; both fail on the first fault found.
+FUZZ_TARGETS := image-decoder thumbnail exif service-request client-reply user-defaults \
+	preferences url
+SECONDS ?= 60
+
+fuzz-build: deps
+	CC=clang CXX=clang++ $(call configure,$(FUZZ_DIR),-DORLIX_FUZZ=ON)
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+fuzz: fuzz-build
+	@[ -n "$(TARGET)" ] || { echo "TARGET is one of: $(FUZZ_TARGETS)"; exit 2; }
+	sh tests/fuzz/run-fuzzer.sh $(FUZZ_DIR) $(TARGET) $(SECONDS)
+
+fuzz-all: fuzz-build
+	@for target in $(FUZZ_TARGETS); do \
+		echo "== $$target ($(SECONDS) s)"; \
+		sh tests/fuzz/run-fuzzer.sh $(FUZZ_DIR) $$target $(SECONDS) || exit 1; \
+	done
+
+# Writes the seed inputs of tests/fuzz/corpus/ afresh.
+fuzz-corpus: fuzz-build
+	rm -rf tests/fuzz/corpus
+	$(FUZZ_DIR)/fuzz/orlix-fuzz-seeds tests/fuzz/corpus
+
 bench: deps
 	@$(MAKE) --no-print-directory pkgs PACKAGE_LIST="$(BENCH_PACKAGES)"
 	$(call configure,build-bench,-DORLIX_BENCH=ON)
@@ -97,3 +125,4 @@ format-check:
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) build-bench $(PACKAGE_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) build-bench

@@ -76,11 +76,7 @@ QuantizationResult ImageUtilsClient::quantize(const BitmapImageRep& bitmap,
                          ? CancellableResult::cancelled()
                          : CancellableResult::failure());
     }
-    const auto reply = QuantizeReply::decode(*answer);
-    if (!reply || !reply->hasResult) {
-        return ended(CancellableResult::failure());
-    }
-    return quantized(*reply, bitmap, shouldContinue);
+    return quantizationFromReply(*answer, bitmap, shouldContinue);
 }
 
 bool ImageUtilsClient::fits(const QuantizeReply& reply, std::uint64_t pixelCount) {
@@ -94,27 +90,29 @@ bool ImageUtilsClient::fits(const QuantizeReply& reply, std::uint64_t pixelCount
                        [&](std::uint8_t index) { return index < entries; });
 }
 
-QuantizationResult ImageUtilsClient::quantized(const QuantizeReply& reply,
-                                               const BitmapImageRep& bitmap,
-                                               const ShouldContinue& shouldContinue) {
+QuantizationResult ImageUtilsClient::quantizationFromReply(const imageutils::Frame& answer,
+                                                           const BitmapImageRep& bitmap,
+                                                           const ShouldContinue& shouldContinue) {
     const auto keepGoing = [&] { return !shouldContinue || shouldContinue(); };
+    auto reply = QuantizeReply::decode(answer);
     // The reply's own success flag is not consulted: a palette and indices that fit are a result.
-    if (!fits(reply, std::uint64_t{bitmap.pixelsWide()} * bitmap.pixelsHigh())) {
+    if (!reply || !reply->hasResult ||
+        !fits(*reply, std::uint64_t{bitmap.pixelsWide()} * bitmap.pixelsHigh())) {
         return ended(CancellableResult::failure());
     }
     if (!keepGoing()) {
         return ended(CancellableResult::cancelled());
     }
     QuantizationResult result;
-    result.palette = reply.palette;
+    result.palette = std::move(reply->palette);
     if (!keepGoing()) {
         return ended(CancellableResult::cancelled());
     }
-    result.palettizedPixels = reply.palettizedPixels;
+    result.palettizedPixels = std::move(reply->palettizedPixels);
     result.result = CancellableResult::success();
     result.width = bitmap.pixelsWide();
     result.height = bitmap.pixelsHigh();
-    result.paletteSize = std::uint16_t(reply.palette.size() / 4);
+    result.paletteSize = std::uint16_t(result.palette.size() / 4);
     return result;
 }
 
@@ -135,11 +133,18 @@ ImageUtilsClient::ZopfliResult ImageUtilsClient::zopfli(std::span<const std::uin
                                                                              : Kind::failure,
                 {}};
     }
-    auto reply = imageutils::ZopfliReply::decode(*answer);
+    return zopfliFromReply(*answer, shouldContinue);
+}
+
+ImageUtilsClient::ZopfliResult
+ImageUtilsClient::zopfliFromReply(const imageutils::Frame& answer,
+                                  const ShouldContinue& shouldContinue) {
+    using Kind = ZopfliResult::Kind;
+    auto reply = imageutils::ZopfliReply::decode(answer);
     if (!reply || !reply->success || reply->png.empty()) {
         return {Kind::failure, {}};
     }
-    if (!keepGoing()) {
+    if (shouldContinue && !shouldContinue()) {
         return {Kind::cancelled, {}};
     }
     return {Kind::success, std::move(reply->png)};

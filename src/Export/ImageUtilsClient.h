@@ -39,10 +39,17 @@ public:
     // Which quantiser the service uses; the benchmark compares them.
     static void setQuantizer(imageutils::QuantizeRequest::Quantizer quantizer);
 
-private:
-    static QuantizationResult quantized(const imageutils::QuantizeReply& reply,
-                                        const BitmapImageRep& bitmap,
+    // What the service's answer to quantising `bitmap` makes: a result only from a well-formed
+    // reply whose palette and indices fit the bitmap.
+    static QuantizationResult quantizationFromReply(const imageutils::Frame& answer,
+                                                    const BitmapImageRep& bitmap,
+                                                    const ShouldContinue& shouldContinue);
+    // What the service's answer to a recompression makes: a result only from a well-formed reply
+    // that reports success with a file.
+    static ZopfliResult zopfliFromReply(const imageutils::Frame& answer,
                                         const ShouldContinue& shouldContinue);
+
+private:
     static bool fits(const imageutils::QuantizeReply& reply, std::uint64_t pixelCount);
 };
 

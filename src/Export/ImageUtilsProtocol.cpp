@@ -12,8 +12,11 @@ namespace orlix::imageutils {
 
 namespace {
 
-// The payload buffer grows by at most this much per step, ahead of the bytes that arrive.
-constexpr std::size_t readGrowthStep = 16u << 20;
+// The payload buffer grows ahead of the bytes that arrive by as much as has arrived already,
+// starting small and never by more than the largest step: a header that announces a large
+// payload costs no more than the bytes that follow it.
+constexpr std::size_t smallestReadStep = 64u << 10;
+constexpr std::size_t largestReadStep = 16u << 20;
 
 void putU8(std::vector<std::uint8_t>& out, std::uint8_t value) {
     out.push_back(value);
@@ -270,7 +273,8 @@ std::optional<Frame> readFrame(int descriptor) {
     Frame frame{static_cast<MessageType>(header[4]), {}};
     while (frame.payload.size() < length) {
         const std::size_t have = frame.payload.size();
-        const std::size_t target = have + std::min<std::size_t>(length - have, readGrowthStep);
+        const std::size_t step = std::clamp(have, smallestReadStep, largestReadStep);
+        const std::size_t target = have + std::min<std::size_t>(length - have, step);
         if (target > frame.payload.capacity()) {
             // Geometric growth as usual, but never beyond what the header announced.
             frame.payload.reserve(

@@ -57,11 +57,14 @@ int hexValue(char character) {
 }
 
 // Absent for a malformed escape, or one that stands for a byte no file name may hold: a decoded
-// "/" would silently name a different file, a NUL would cut the path short.
+// "/" would silently name a different file, a NUL (escaped or not) would cut the path short.
 std::optional<std::string> percentDecodedPath(std::string_view text) {
     std::string decoded;
     decoded.reserve(text.size());
     for (std::size_t index = 0; index < text.size(); ++index) {
+        if (text[index] == '\0') {
+            return std::nullopt;
+        }
         if (text[index] != '%') {
             decoded += text[index];
             continue;
@@ -239,8 +242,12 @@ Url Url::withPath(std::string path) const {
 }
 
 std::size_t UrlHash::operator()(const Url& url) const {
-    return std::hash<std::string>{}(url.absoluteString()) ^
-           static_cast<std::size_t>(url.isFileUrl());
+    // File URLs are equal when their paths' components are ("/a//b" is "/a/b"), so their hash
+    // must come from the components too, not from the text.
+    if (url.isFileUrl()) {
+        return std::filesystem::hash_value(url.path()) ^ 1u;
+    }
+    return std::hash<std::string>{}(url.absoluteString());
 }
 
 } // namespace orlix

@@ -5,8 +5,39 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <thread>
+
+namespace {
+
+// The largest single allocation made while recording, to tell what reading a frame asks for.
+std::atomic<bool> recordingAllocations{false};
+std::atomic<std::size_t> largestAllocation{0};
+
+} // namespace
+
+void* operator new(std::size_t size) {
+    if (recordingAllocations) {
+        std::size_t seen = largestAllocation;
+        while (size > seen && !largestAllocation.compare_exchange_weak(seen, size)) {
+        }
+    }
+    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
 
 namespace orlix::imageutils {
 namespace {
@@ -170,10 +201,31 @@ TEST(ImageUtilsProtocol, ReadFrameRefusesBrokenStreams) {
     EXPECT_TRUE(readAfter(cut));
 
     // Announcing the largest payload and sending little must fail at the end of the stream
-    // without first allocating for what never came.
+    // without first allocating for what never came: the buffer stays near what arrived.
     Bytes greedy = header(frameMagic, quantize, maxPayloadSize);
     greedy.resize(greedy.size() + 1000, 0);
+    largestAllocation = 0;
+    recordingAllocations = true;
     EXPECT_FALSE(readAfter(greedy));
+    recordingAllocations = false;
+    EXPECT_LE(largestAllocation.load(), std::size_t{256} << 10);
+}
+
+TEST(ImageUtilsProtocol, ReadFrameGathersPayloadsLargerThanItsSteps) {
+    // Across the growing steps of the buffer, every byte lands where it was sent.
+    Bytes payload(40u << 20);
+    for (std::size_t index = 0; index < payload.size(); ++index) {
+        payload[index] = static_cast<std::uint8_t>(index * 7 + index / 65536);
+    }
+    SocketPair pair;
+    std::thread writer([&] {
+        EXPECT_TRUE(writeFrame(pair.ends[1], {MessageType::zopfliRequest, payload}));
+        pair.closeEnd(1);
+    });
+    const auto frame = readFrame(pair.ends[0]);
+    writer.join();
+    ASSERT_TRUE(frame);
+    EXPECT_TRUE(frame->payload == payload);
 }
 
 TEST(ImageUtilsProtocol, WritingToAClosedPeerFailsWithoutSignal) {

@@ -86,6 +86,10 @@ TEST(UrlTests, ParsesLocalFileUrlsOnly) {
           "file:///a%2Fb", "file:///a%00b", "file:///a%zz", "file:///a%4"}) {
         EXPECT_FALSE(Url::parse(refused)) << refused;
     }
+    // A raw NUL would cut the path short at the system call and name another file.
+    using namespace std::string_view_literals;
+    EXPECT_FALSE(Url::parse("file:///a/b\0.png"sv));
+    EXPECT_FALSE(Url::parse("file:///a\0/b.png"sv));
 }
 
 TEST(UrlTests, EqualUrlsHashEqually) {
@@ -96,6 +100,12 @@ TEST(UrlTests, EqualUrlsHashEqually) {
     urls.insert(Url::fileUrl("/a/c.png"));
     urls.insert(*Url::parse("https://example.com/a/b.png"));
     EXPECT_EQ(urls.size(), 3u);
+
+    // Paths that differ only in doubled separators are the same path, so the same key.
+    const auto doubled = *Url::parse("file:///a//b.png");
+    ASSERT_EQ(doubled, Url::fileUrl("/a/b.png"));
+    EXPECT_EQ(UrlHash{}(doubled), UrlHash{}(Url::fileUrl("/a/b.png")));
+    EXPECT_EQ(urls.count(doubled), 1u);
 }
 
 } // namespace
