@@ -86,7 +86,7 @@ test-tsan: deps
 # Fuzzing (clang, libFuzzer, AddressSanitizer and UBSan): `make fuzz TARGET=name SECONDS=n` runs
 # one target, `make fuzz-all SECONDS=n` each in turn; both fail on the first fault found.
 FUZZ_TARGETS := image-decoder thumbnail exif service-request client-reply user-defaults \
-	preferences url
+	preferences url uri-list
 SECONDS ?= 60
 
 fuzz-build: deps

@@ -1,5 +1,6 @@
 #include "Platform/Url.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace orlix {
@@ -242,10 +243,15 @@ Url Url::withPath(std::string path) const {
 }
 
 std::size_t UrlHash::operator()(const Url& url) const {
-    // File URLs are equal when their paths' components are ("/a//b" is "/a/b"), so their hash
-    // must come from the components too, not from the text.
+    // File URLs are equal when their paths' components are ("/a//b" is "/a/b", "///" is "/"),
+    // so their hash comes from the path with each run of separators taken as one. (The
+    // standard library's own path hash tells "//" from "/" although the paths compare equal.)
     if (url.isFileUrl()) {
-        return std::filesystem::hash_value(url.path()) ^ 1u;
+        std::string path = url.path().string();
+        path.erase(std::unique(path.begin(), path.end(),
+                               [](char left, char right) { return left == '/' && right == '/'; }),
+                   path.end());
+        return std::hash<std::string>{}(path) ^ 1u;
     }
     return std::hash<std::string>{}(url.absoluteString());
 }

@@ -101,11 +101,17 @@ TEST(UrlTests, EqualUrlsHashEqually) {
     urls.insert(*Url::parse("https://example.com/a/b.png"));
     EXPECT_EQ(urls.size(), 3u);
 
-    // Paths that differ only in doubled separators are the same path, so the same key.
+    // Paths that differ only in repeated separators are the same path, so the same key.
     const auto doubled = *Url::parse("file:///a//b.png");
     ASSERT_EQ(doubled, Url::fileUrl("/a/b.png"));
     EXPECT_EQ(UrlHash{}(doubled), UrlHash{}(Url::fileUrl("/a/b.png")));
     EXPECT_EQ(urls.count(doubled), 1u);
+    for (const char* root : {"file://///", "file:///#fragment", "file:/"}) {
+        const auto url = Url::parse(root);
+        ASSERT_TRUE(url) << root;
+        EXPECT_EQ(*url, Url::fileUrl("//")) << root;
+        EXPECT_EQ(UrlHash{}(*url), UrlHash{}(Url::fileUrl("//"))) << root;
+    }
 }
 
 } // namespace

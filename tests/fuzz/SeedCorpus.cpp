@@ -327,6 +327,13 @@ void writeUrlSeeds(SeedWriter& seeds) {
     for (const auto& [name, text] : texts) {
         seeds.write("url", name, text);
     }
+    // A drag's list first, then the names of a list the target writes itself.
+    seeds.write("uri-list", "file-manager-drag",
+                std::string("# dragged\r\nfile:///home/user/a%20b.png\r\n"
+                            "file://localhost/tmp/c.jpg\nhttps://example.org/d.png\r\n\\x"
+                            "photo.jpg\\xsub/icon@2x.png\\x"));
+    seeds.write("uri-list", "bare-line-ends",
+                std::string("file:///a.png\nfile:///b%23c.png\n#\nfile:/d.jpeg\\xe.png\\x"));
 }
 
 } // namespace

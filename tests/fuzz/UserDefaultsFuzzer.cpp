@@ -80,9 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     fuzzing::require(Preferences::load() == Preferences::load(), "loading is repeatable");
 
-    store.setObject(true, writtenKey);
+    const bool saved = store.setObject(true, writtenKey);
     const auto written = dictionaryIn(contentsOf(fuzzing::PreferencesFile::path()));
-    fuzzing::require(written && written->count(writtenKey) == 1, "the write reached the file");
+    fuzzing::require(saved && written && written->count(writtenKey) == 1,
+                     "the write reached the file");
     if (stored) {
         for (const auto& [key, value] : *stored) {
             const auto found = written->find(key);
