@@ -31,7 +31,10 @@ std::string listOf(FuzzedDataProvider& input, std::vector<Url>& files) {
     std::string text;
     while (input.remaining_bytes() > 0) {
         if (input.ConsumeIntegralInRange<int>(0, 7) == 0) {
-            text += "# " + input.ConsumeRandomLengthString(16) + "\r\n";
+            // A comment is one line.
+            auto comment = input.ConsumeRandomLengthString(16);
+            comment = comment.substr(0, comment.find_first_of("\r\n"));
+            text += "# " + comment + "\r\n";
         }
         auto name = input.ConsumeRandomLengthString(32);
         name = name.substr(0, name.find('\0'));
