@@ -124,5 +124,4 @@ format-check:
 	find src tests bench demo \( -name '*.cpp' -o -name '*.h' \) | xargs -r clang-format --dry-run --Werror
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) build-bench $(PACKAGE_DIR)
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) build-bench
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) build-bench $(PACKAGE_DIR)
