@@ -60,12 +60,27 @@ private:
     int descriptor_;
 };
 
-std::optional<std::string> readFile(const std::filesystem::path& path) {
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        return std::nullopt;
-    }
+// What a read of the preferences file found: its contents, nothing readable, or something that
+// is no file of ours at all.
+struct FileRead {
+    enum class Kind { contents, unreadable, notRegular };
+    Kind kind = Kind::unreadable;
     std::string contents;
+};
+
+// A pipe or device at the path would block an ordinary open or read until some other process
+// acted, so the open never waits and only a regular file (also through a link) is read.
+FileRead readFile(const std::filesystem::path& path) {
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat status {};
+    if (file.get() < 0 || ::fstat(file.get(), &status) != 0) {
+        return {};
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return {FileRead::Kind::notRegular, {}};
+    }
+    FileRead read{FileRead::Kind::contents, {}};
+    std::string& contents = read.contents;
     char buffer[65536];
     for (;;) {
         const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
@@ -73,10 +88,10 @@ std::optional<std::string> readFile(const std::filesystem::path& path) {
             continue;
         }
         if (count < 0) {
-            return std::nullopt;
+            return {};
         }
         if (count == 0 || contents.size() > maximumFileSize) {
-            return contents;
+            return read;
         }
         contents.append(buffer, static_cast<std::size_t>(count));
     }
@@ -116,10 +131,15 @@ void syncFolder(const std::filesystem::path& folder) {
     }
 }
 
-// A symbolic link (as dotfile managers make) is kept: the file it points to is replaced.
+// A symbolic link (as dotfile managers make) is kept: the file it points to is replaced. A link
+// to a pipe, a device or a folder is replaced itself, so that nothing but a file is ever moved.
 std::filesystem::path writeTarget(const std::filesystem::path& path) {
     std::error_code error;
     if (!std::filesystem::is_symlink(path, error)) {
+        return path;
+    }
+    const auto pointedTo = std::filesystem::status(path, error);
+    if (std::filesystem::exists(pointedTo) && !std::filesystem::is_regular_file(pointedTo)) {
         return path;
     }
     auto resolved = std::filesystem::weakly_canonical(path, error);
@@ -311,12 +331,14 @@ void UserDefaults::load(const std::optional<FileStamp>& stamp) const {
         return;
     }
     // An unreadable file is not known to be damaged; it reads as empty and is left alone.
-    const auto contents = readFile(filePath_);
-    if (!contents) {
+    const auto file = readFile(filePath_);
+    if (file.kind == FileRead::Kind::unreadable) {
         return;
     }
-    auto root = contents->size() <= maximumFileSize ? PropertyListSerialization::fromXml(*contents)
-                                                    : std::nullopt;
+    const std::string& contents = file.contents;
+    auto root = file.kind == FileRead::Kind::contents && contents.size() <= maximumFileSize
+                    ? PropertyListSerialization::fromXml(contents)
+                    : std::nullopt;
     if (root && root->isDictionary()) {
         values_ = *root->dictionaryValue();
     } else {

@@ -8,12 +8,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -237,6 +239,57 @@ TEST_F(UserDefaultsTests, WritesThroughASymbolicLinkKeepTheLink) {
     UserDefaults(domain).setObject(PropertyList(7), "a");
     EXPECT_TRUE(fs::is_symlink(file));
     EXPECT_EQ(UserDefaults(domain).integerForKey("a"), 7);
+}
+
+// Reads the key on another thread, so that a read that blocks fails the test instead of hanging
+// it; a blocked reader is then released by a writer opening the pipe.
+std::int64_t readWithoutBlocking(const fs::path& file, const std::string& key) {
+    auto reading =
+        std::async(std::launch::async, [&] { return UserDefaults(domain).integerForKey(key); });
+    if (reading.wait_for(std::chrono::seconds(20)) == std::future_status::timeout) {
+        const int writer = ::open(file.c_str(), O_WRONLY | O_NONBLOCK);
+        ADD_FAILURE() << "reading the preferences blocked";
+        reading.wait();
+        ::close(writer);
+        return -1;
+    }
+    return reading.get();
+}
+
+TEST_F(UserDefaultsTests, APipeOrFolderAtThePathReadsAsDefaultsAndIsKeptAside) {
+    for (const bool pipe : {true, false}) {
+        SCOPED_TRACE(pipe ? "pipe" : "folder");
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        if (pipe) {
+            ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+        } else {
+            fs::create_directory(file);
+        }
+        EXPECT_EQ(readWithoutBlocking(file, "a"), 0);
+
+        UserDefaults(domain).setObject(PropertyList(4), "a");
+        const auto copies = corruptCopies(folder);
+        ASSERT_EQ(copies.size(), 1u);
+        EXPECT_EQ(fs::is_fifo(copies.front()), pipe);
+        EXPECT_TRUE(fs::is_regular_file(file));
+        EXPECT_EQ(UserDefaults(domain).integerForKey("a"), 4);
+    }
+}
+
+TEST_F(UserDefaultsTests, ALinkToAPipeIsSetAsideItselfAndThePipeLeftAlone) {
+    const fs::path pipe = config.path() / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    fs::create_directories(folder);
+    fs::create_symlink(pipe, file);
+    EXPECT_EQ(readWithoutBlocking(file, "a"), 0);
+
+    UserDefaults(domain).setObject(PropertyList(6), "a");
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    ASSERT_EQ(corruptCopies(folder).size(), 1u);
+    EXPECT_TRUE(fs::is_symlink(corruptCopies(folder).front()));
+    EXPECT_FALSE(fs::is_symlink(file));
+    EXPECT_EQ(UserDefaults(domain).integerForKey("a"), 6);
 }
 
 TEST_F(UserDefaultsTests, ChangeNotificationArrivesOnTheChangingThreadAfterTheChange) {
