@@ -110,7 +110,7 @@ void AppDelegate::dragEnded() {
 
 void AppDelegate::closeFloatingWindow() {
     if (auto floater = std::move(floater_)) {
-        floater->close();
+        floater->orderOut();
     }
 }
 

@@ -15,7 +15,7 @@ public:
 
     virtual void orderFront() = 0;
     // Closes the popover and takes the window off the screen.
-    virtual void close() = 0;
+    virtual void orderOut() = 0;
     // Where the pointer may go during the drag: the whole window until the drag has entered a
     // zone of the panel, the panel's own area from then on.
     virtual ScreenRect validDraggingArea() const = 0;

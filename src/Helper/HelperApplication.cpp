@@ -4,6 +4,9 @@
 #include "Desktop/QuitSignalNotifier.h"
 #include "Helper/AppDelegate.h"
 #include "Helper/DesktopLaunchEnvironment.h"
+#ifdef ORLIX_HELPER_HAS_DROP_PANEL
+#include "Helper/FloatingWindow.h"
+#endif
 #include "Helper/HelperBusService.h"
 #include "Helper/MainProgramLocator.h"
 #include "Helper/X11DragEventSource.h"
@@ -30,6 +33,18 @@ std::shared_ptr<DesktopLaunchEnvironment> desktopEnvironment() {
 } // namespace
 
 HelperApplication::HelperApplication() = default;
+
+FloaterFactory HelperApplication::floaterFactory() const {
+#ifdef ORLIX_HELPER_HAS_DROP_PANEL
+    return [environment = environment_](ScreenRect contentRect, ScreenPoint mouseLocation,
+                                        std::function<void()> dragEnded) {
+        return std::make_unique<FloatingWindow>(contentRect, mouseLocation, std::move(dragEnded),
+                                                environment);
+    };
+#else
+    return nullptr;
+#endif
+}
 
 HelperApplication::~HelperApplication() {
     delegate_.reset();
@@ -68,8 +83,9 @@ int HelperApplication::runInBackground(QApplication& application) {
         return 1;
     }
     QuitSignalNotifier::install(&application, [quit](int) { quit(); });
-    delegate_ = AppDelegate::create({isWaylandSession() ? nullptr : X11DragEventSource::open(),
-                                     UserDefaults::suite(helperBundleIdentifier), nullptr});
+    delegate_ =
+        AppDelegate::create({isWaylandSession() ? nullptr : X11DragEventSource::open(),
+                             UserDefaults::suite(helperBundleIdentifier), floaterFactory()});
     QObject::connect(&application, &QCoreApplication::aboutToQuit,
                      [this] { delegate_->applicationWillTerminate(); });
     delegate_->applicationDidFinishLaunching();

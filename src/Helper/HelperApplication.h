@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Helper/Floater.h"
 #include "Helper/HelperCommandLine.h"
 
 #include <memory>
@@ -35,6 +36,9 @@ public:
     static bool isWaylandSession();
 
 private:
+    // The floating window, when the drop panel is built in.
+    FloaterFactory floaterFactory() const;
+
     std::shared_ptr<QtMainExecutor> executor_;
     std::shared_ptr<DesktopLaunchEnvironment> environment_;
     std::unique_ptr<HelperBusService> busService_;

@@ -27,7 +27,7 @@ struct FakeFloater final : Floater {
     bool* closed = nullptr;
 
     void orderFront() override { shown = true; }
-    void close() override { *closed = true; }
+    void orderOut() override { *closed = true; }
     ScreenRect validDraggingArea() const override { return area; }
 };
 

@@ -12,7 +12,7 @@ namespace orlix::helper::testing {
 class FakeLaunchEnvironment final : public LaunchEnvironment, DistributedNotificationCenter {
 public:
     bool running = false;
-    std::vector<std::filesystem::path> candidates;
+    std::vector<std::filesystem::path> candidates{"orlix"};
     std::set<std::filesystem::path> startable;
     std::vector<std::string> log;
 
