@@ -181,6 +181,51 @@ TEST(ImageDecoderPNG, EmbeddedProfileIsConvertedBeforePremultiplying) {
     EXPECT_NEAR(pixelAt(*fromGrey, 0, 0)[0], 188, 2);
 }
 
+TEST(ImageDecoderPNG, StatedGammaAndPrimariesAreConvertedUnlessTheyAreSRGBs) {
+    constexpr std::array<double, 8> sRGBPrimaries{0.3127, 0.3290, 0.64, 0.33,
+                                                  0.30,   0.60,   0.15, 0.06};
+    // Narrower than sRGB's, so that its pure red is a duller sRGB red.
+    constexpr std::array<double, 8> narrowPrimaries{0.3127, 0.3290, 0.50, 0.33,
+                                                    0.32,   0.50,   0.20, 0.15};
+    const Bytes samples{128, 128, 128, 255, 255, 0, 0, 255, 10, 200, 90, 255};
+    const auto decoded = [&](std::optional<double> gamma,
+                             std::optional<std::array<double, 8>> primaries, Bytes profile = {}) {
+        PNGSpec spec = pngSpec(3, 1, PNG_COLOR_TYPE_RGBA, 8, samples);
+        spec.gamma = gamma;
+        spec.chromaticities = primaries;
+        spec.profile = std::move(profile);
+        const auto image = ImageDecoder::decode(pngFile(spec));
+        EXPECT_TRUE(image);
+        return image ? Bytes(image->bitmap->data(), image->bitmap->data() + 12) : Bytes{};
+    };
+    // Ordinary files: sRGB's gamma (also as rounded by encoders), with or without its primaries.
+    EXPECT_EQ(decoded(1 / 2.2, std::nullopt), samples);
+    EXPECT_EQ(decoded(0.45, sRGBPrimaries), samples);
+    EXPECT_EQ(decoded(std::nullopt, sRGBPrimaries), samples);
+
+    // Linear samples: 128 is sRGB 188.
+    const Bytes linear = decoded(1.0, std::nullopt);
+    ASSERT_EQ(linear.size(), 12u);
+    EXPECT_NEAR(linear[0], 188, 2);
+    EXPECT_NEAR(linear[4], 255, 1);
+    EXPECT_EQ(linear[7], 255);
+
+    const Bytes narrow = decoded(1 / 2.2, narrowPrimaries);
+    ASSERT_EQ(narrow.size(), 12u);
+    EXPECT_NEAR(narrow[0], 128, 3) << "the white point is sRGB's, so grey stays grey";
+    EXPECT_GT(narrow[5], 40) << "pure red of narrow primaries is no pure sRGB red";
+
+    // An embedded profile outranks the chunks.
+    EXPECT_NEAR(decoded(1 / 2.2, std::nullopt, linearProfile(false))[0], 188, 2);
+
+    PNGSpec grey = pngSpec(1, 1, PNG_COLOR_TYPE_GRAY, 8, {128});
+    grey.gamma = 1.0;
+    const auto linearGrey = ImageDecoder::decode(pngFile(grey));
+    ASSERT_TRUE(linearGrey);
+    EXPECT_EQ(linearGrey->bitmap->info(), CoarseBitmapInfo::greyGreyscale());
+    EXPECT_NEAR(pixelAt(*linearGrey, 0, 0)[0], 188, 2);
+}
+
 // ---- JPEG ----
 
 std::array<std::uint8_t, 4> uniform(std::uint8_t a, std::uint8_t b = 0, std::uint8_t c = 0,

@@ -55,6 +55,13 @@ Bytes pngFile(const PNGSpec& spec) {
         png_set_iCCP(png, info, "test", 0, spec.profile.data(),
                      static_cast<png_uint_32>(spec.profile.size()));
     }
+    if (spec.gamma) {
+        png_set_gAMA(png, info, *spec.gamma);
+    }
+    if (const auto& c = spec.chromaticities) {
+        png_set_cHRM(png, info, (*c)[0], (*c)[1], (*c)[2], (*c)[3], (*c)[4], (*c)[5], (*c)[6],
+                     (*c)[7]);
+    }
     png_write_info(png, info);
     const std::size_t rowBytes = spec.pixels.size() / spec.height;
     const int passes = png_set_interlace_handling(png);

@@ -31,6 +31,8 @@ struct PNGSpec {
     std::optional<png_color_16> transparentColour;
     std::optional<std::array<png_uint_32, 3>> physical; // x, y, unit
     Bytes profile;
+    std::optional<double> gamma;
+    std::optional<std::array<double, 8>> chromaticities; // white, red, green, blue: x, y each
 };
 
 PNGSpec pngSpec(std::uint32_t width, std::uint32_t height, int colorType, int bitDepth,

@@ -27,14 +27,41 @@ private:
     cmsHPROFILE handle_;
 };
 
-cmsHPROFILE makeGreyWithSRGBCurve() {
-    // sRGB's piecewise curve in lcms's parametric form 4.
+// sRGB's piecewise curve in lcms's parametric form 4.
+cmsToneCurve* makeSRGBCurve() {
     const cmsFloat64Number parameters[] = {2.4, 1.0 / 1.055, 0.055 / 1.055, 1.0 / 12.92, 0.04045};
-    cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, parameters);
+    return cmsBuildParametricToneCurve(nullptr, 4, parameters);
+}
+
+cmsHPROFILE makeGreyWithSRGBCurve() {
+    cmsToneCurve* curve = makeSRGBCurve();
     if (curve == nullptr) {
         return nullptr;
     }
     cmsHPROFILE profile = cmsCreateGrayProfile(cmsD50_xyY(), curve);
+    cmsFreeToneCurve(curve);
+    return profile;
+}
+
+// The profile a PNG's gamma and chromaticities describe. The file's gamma is the exponent its
+// samples were encoded with, so the curve that decodes them is its inverse.
+cmsHPROFILE statedProfile(const StatedColour& stated, bool grey) {
+    cmsToneCurve* curve =
+        stated.gamma ? cmsBuildGamma(nullptr, 1.0 / *stated.gamma) : makeSRGBCurve();
+    if (curve == nullptr) {
+        return nullptr;
+    }
+    cmsHPROFILE profile = nullptr;
+    if (grey) {
+        profile = cmsCreateGrayProfile(cmsD50_xyY(), curve);
+    } else {
+        const auto c = stated.chromaticities.value_or(StatedColour::sRGBChromaticities);
+        const cmsCIExyY white{c.whiteX, c.whiteY, 1.0};
+        const cmsCIExyYTRIPLE primaries{
+            {c.redX, c.redY, 1.0}, {c.greenX, c.greenY, 1.0}, {c.blueX, c.blueY, 1.0}};
+        cmsToneCurve* const curves[3] = {curve, curve, curve};
+        profile = cmsCreateRGBProfile(&white, &primaries, curves);
+    }
     cmsFreeToneCurve(curve);
     return profile;
 }
@@ -69,8 +96,22 @@ std::unique_ptr<ColorTransform> ColorTransform::toSRGB(std::span<const std::uint
     }
     const Profile embedded(
         cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size())));
+    return fromProfile(embedded.get(), input);
+}
+
+std::unique_ptr<ColorTransform> ColorTransform::fromStatedColour(const StatedColour& stated,
+                                                                 Input input) {
+    const bool grey = input == Input::grey || input == Input::greyAlpha;
+    if (input == Input::cmyk || stated.isSRGB(grey) || !stated.isUsable()) {
+        return nullptr;
+    }
+    const Profile source(statedProfile(stated, grey));
+    return fromProfile(source.get(), input);
+}
+
+std::unique_ptr<ColorTransform> ColorTransform::fromProfile(void* profile, Input input) {
     const Formats formats = formatsFor(input);
-    if (embedded.get() == nullptr || cmsGetColorSpace(embedded.get()) != formats.expected) {
+    if (profile == nullptr || cmsGetColorSpace(profile) != formats.expected) {
         return nullptr;
     }
     const bool grey = formats.expected == cmsSigGrayData;
@@ -78,7 +119,7 @@ std::unique_ptr<ColorTransform> ColorTransform::toSRGB(std::span<const std::uint
     if (target.get() == nullptr) {
         return nullptr;
     }
-    cmsHTRANSFORM transform = cmsCreateTransform(embedded.get(), formats.input, target.get(),
+    cmsHTRANSFORM transform = cmsCreateTransform(profile, formats.input, target.get(),
                                                  formats.output, INTENT_PERCEPTUAL, formats.flags);
     if (transform == nullptr) {
         return nullptr;

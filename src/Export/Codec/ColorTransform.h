@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Export/Codec/StatedColour.h"
+
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -22,6 +24,11 @@ public:
     // pixels are then better taken as they are than refused.
     static std::unique_ptr<ColorTransform> toSRGB(std::span<const std::uint8_t> profile,
                                                   Input input);
+    // For colour a PNG states by its gamma and primaries instead of a profile (sRGB's primaries
+    // and tone curve stand in for what it leaves out). Null when that is sRGB anyway, when the
+    // values describe no colour space, or for CMYK.
+    static std::unique_ptr<ColorTransform> fromStatedColour(const StatedColour& stated,
+                                                            Input input);
 
     ~ColorTransform();
     ColorTransform(const ColorTransform&) = delete;
@@ -33,6 +40,8 @@ public:
 private:
     explicit ColorTransform(void* transform)
         : transform_(transform) {}
+
+    static std::unique_ptr<ColorTransform> fromProfile(void* profile, Input input);
 
     void* transform_;
 };

@@ -132,20 +132,39 @@ CoarseBitmapInfo bitmapInfoFor(const PNGReadJob& job) {
     return alpha ? CoarseBitmapInfo::greyaGreyscale() : CoarseBitmapInfo::greyGreyscale();
 }
 
-std::unique_ptr<ColorTransform> profileTransform(png_structp png, png_infop info,
-                                                 const BitmapImageRep& bitmap) {
+StatedColour statedColour(png_structp png, png_infop info) {
+    StatedColour stated;
+    double gamma = 0.0;
+    if (png_get_gAMA(png, info, &gamma) != 0) {
+        stated.gamma = gamma;
+    }
+    StatedColour::Chromaticities c{};
+    if (png_get_cHRM(png, info, &c.whiteX, &c.whiteY, &c.redX, &c.redY, &c.greenX, &c.greenY,
+                     &c.blueX, &c.blueY) != 0) {
+        stated.chromaticities = c;
+    }
+    return stated;
+}
+
+// An embedded profile describes the pixels; without one, an sRGB chunk says they are sRGB, and
+// otherwise the gamma and chromaticities say what they are.
+std::unique_ptr<ColorTransform> colourTransform(png_structp png, png_infop info,
+                                                const BitmapImageRep& bitmap) {
+    const ColorTransform::Input input = !bitmap.isGreyscale() ? ColorTransform::Input::rgba
+                                        : bitmap.hasAlpha()   ? ColorTransform::Input::greyAlpha
+                                                              : ColorTransform::Input::grey;
     png_charp name = nullptr;
     int compression = 0;
     png_bytep profile = nullptr;
     png_uint_32 length = 0;
-    if (png_get_iCCP(png, info, &name, &compression, &profile, &length) == 0 ||
-        profile == nullptr) {
+    if (png_get_iCCP(png, info, &name, &compression, &profile, &length) != 0 &&
+        profile != nullptr) {
+        return ColorTransform::toSRGB({profile, length}, input);
+    }
+    if (png_get_valid(png, info, PNG_INFO_sRGB) != 0) {
         return nullptr;
     }
-    const ColorTransform::Input input = !bitmap.isGreyscale() ? ColorTransform::Input::rgba
-                                        : bitmap.hasAlpha()   ? ColorTransform::Input::greyAlpha
-                                                              : ColorTransform::Input::grey;
-    return ColorTransform::toSRGB({profile, length}, input);
+    return ColorTransform::fromStatedColour(statedColour(png, info), input);
 }
 
 // Colour is converted while alpha is still straight, as the profile describes unweighted colour.
@@ -195,7 +214,7 @@ std::optional<DecodedBitmap> PNGDecoder::decode(std::span<const std::uint8_t> by
         !readPixelsWithRecovery(structures.png(), structures.info(), job)) {
         return std::nullopt;
     }
-    const auto transform = profileTransform(structures.png(), structures.info(), *job.bitmap);
+    const auto transform = colourTransform(structures.png(), structures.info(), *job.bitmap);
     finishPixels(*job.bitmap, transform.get());
 
     DecodedBitmap decoded{job.bitmap, 0.0, 0.0};
