@@ -1,5 +1,8 @@
 #include "Export/BitmapImageRep.h"
 
+#include <cstdlib>
+#include <new>
+
 namespace orlix {
 
 std::shared_ptr<BitmapImageRep> BitmapImageRep::make(std::uint32_t width, std::uint32_t height,
@@ -15,7 +18,16 @@ BitmapImageRep::BitmapImageRep(std::uint32_t width, std::uint32_t height, Coarse
     : width_(width)
     , height_(height)
     , info_(info)
-    , pixels_(std::size_t{width} * height * orlix::samplesPerPixel(info.format)) {}
+    , byteCount_(std::size_t{width} * height * orlix::samplesPerPixel(info.format))
+    , pixels_(static_cast<std::uint8_t*>(std::calloc(byteCount_, 1))) {
+    if (!pixels_) {
+        throw std::bad_alloc();
+    }
+}
+
+void BitmapImageRep::FreePixels::operator()(std::uint8_t* pixels) const noexcept {
+    std::free(pixels);
+}
 
 int BitmapImageRep::samplesPerPixel() const {
     return orlix::samplesPerPixel(info_.format);

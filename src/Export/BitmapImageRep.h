@@ -29,12 +29,12 @@ public:
     bool hasAlpha() const;
     bool isGreyscale() const { return info_.colorspace == CoarseColorSpace::greyscale; }
     std::size_t bytesPerRow() const;
-    std::size_t byteCount() const { return pixels_.size(); }
+    std::size_t byteCount() const { return byteCount_; }
 
-    std::uint8_t* data() { return pixels_.data(); }
-    const std::uint8_t* data() const { return pixels_.data(); }
-    std::uint8_t* row(std::uint32_t y) { return pixels_.data() + y * bytesPerRow(); }
-    const std::uint8_t* row(std::uint32_t y) const { return pixels_.data() + y * bytesPerRow(); }
+    std::uint8_t* data() { return pixels_.get(); }
+    const std::uint8_t* data() const { return pixels_.get(); }
+    std::uint8_t* row(std::uint32_t y) { return pixels_.get() + y * bytesPerRow(); }
+    const std::uint8_t* row(std::uint32_t y) const { return pixels_.get() + y * bytesPerRow(); }
 
     // The same picture as premultiplied RGBA in sRGB (grey values are sRGB grey levels); nullptr
     // when there is no memory for it.
@@ -48,8 +48,15 @@ private:
 
     std::uint32_t width_;
     std::uint32_t height_;
+    struct FreePixels {
+        void operator()(std::uint8_t* pixels) const noexcept;
+    };
+
     CoarseBitmapInfo info_;
-    std::vector<std::uint8_t> pixels_;
+    std::size_t byteCount_;
+    // Zeroed by the system page by page as it is first written, not all at once: a bitmap whose
+    // rows never arrive (a file that ends after its header) costs next to no memory.
+    std::unique_ptr<std::uint8_t[], FreePixels> pixels_;
 };
 
 } // namespace orlix

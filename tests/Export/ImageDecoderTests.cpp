@@ -226,6 +226,64 @@ TEST(ImageDecoderPNG, StatedGammaAndPrimariesAreConvertedUnlessTheyAreSRGBs) {
     EXPECT_NEAR(pixelAt(*linearGrey, 0, 0)[0], 188, 2);
 }
 
+// A PNG whose header promises `width` × `height` RGBA pixels and whose data ends after the first
+// row, as a download cut short leaves it.
+Bytes endingAfterTheFirstRow(std::uint32_t width, std::uint32_t height) {
+    Bytes file;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(
+        png, &file,
+        [](png_structp writer, png_bytep data, std::size_t length) {
+            auto* bytes = static_cast<Bytes*>(png_get_io_ptr(writer));
+            bytes->insert(bytes->end(), data, data + length);
+        },
+        [](png_structp) {});
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    const Bytes row(std::size_t{width} * 4, 0);
+    png_write_row(png, row.data());
+    png_write_flush(png);
+    png_destroy_write_struct(&png, &info);
+    return file;
+}
+
+// The most memory this process has held since the last reset; nothing when the system keeps
+// no such count for it.
+std::optional<std::size_t> peakResidentBytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::stoull(line.substr(6)) * 1024;
+        }
+    }
+    return std::nullopt;
+}
+
+bool resetPeakResident() {
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    clear.flush();
+    return clear.good();
+}
+
+TEST(ImageDecoderPNG, AFileEndingAfterItsHeaderCostsNoMemoryForThePictureItPromised) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "this sanitizer's allocator zeroes what it hands out";
+#endif
+    // Just inside the limit: 1 GB as RGBA.
+    const Bytes file = endingAfterTheFirstRow(16'000, 15'625);
+    ASSERT_LT(file.size(), 64u * 1024);
+    if (!resetPeakResident() || !peakResidentBytes()) {
+        GTEST_SKIP() << "no resettable peak memory count";
+    }
+    const std::size_t before = *peakResidentBytes();
+    EXPECT_FALSE(ImageDecoder::decode(file));
+    EXPECT_LT(*peakResidentBytes() - before, 64u << 20);
+}
+
 // ---- JPEG ----
 
 std::array<std::uint8_t, 4> uniform(std::uint8_t a, std::uint8_t b = 0, std::uint8_t c = 0,
