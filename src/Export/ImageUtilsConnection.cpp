@@ -1,5 +1,7 @@
 #include "Export/ImageUtilsConnection.h"
 
+#include "Export/ImageUtilsSocketFolder.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -48,7 +50,6 @@ struct ServiceState {
     std::filesystem::path executableOverride;
     pid_t pid = 0;
     std::string socketPath;
-    std::string fallbackFolder;
 };
 
 ServiceState& state() {
@@ -134,54 +135,18 @@ void killAndReap(pid_t pid) {
     }
 }
 
-// Our own folder with nobody else's access, made if missing; false when `folder` cannot be that.
-bool makePrivateFolder(const std::string& folder) {
-    if (::mkdir(folder.c_str(), 0700) == 0) {
-        return true;
-    }
-    struct stat status {};
-    if (errno != EEXIST || ::lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
-        status.st_uid != ::geteuid()) {
-        return false;
-    }
-    return (status.st_mode & 077) == 0 || ::chmod(folder.c_str(), 0700) == 0;
+// Ends this process's service, which cannot remove its own socket when killed. Caller holds the
+// mutex.
+void endService(ServiceState& service) {
+    killAndReap(service.pid);
+    ::unlink(service.socketPath.c_str());
+    service.pid = 0;
 }
 
-// Leaves nothing of this process in /tmp. A service still running removes its socket and then
-// the folder when it notices that this process has gone.
-void removeFallbackFolder() {
-    ServiceState& service = state();
-    const std::string socket =
-        service.fallbackFolder + "/image-utils-" + std::to_string(::getpid()) + ".sock";
-    ::unlink(socket.c_str());
-    ::rmdir(service.fallbackFolder.c_str());
-}
-
-// Where the next service of this process listens. The fallback folder serves when the runtime
-// folder is missing, not absolute, or too deep for a socket address.
-std::optional<std::string> socketPathFor(ServiceState& service) {
-    const std::string name = "image-utils-" + std::to_string(::getpid()) + ".sock";
-    constexpr std::size_t addressRoom = sizeof(sockaddr_un::sun_path);
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/') {
-        const std::string folder = std::string(runtime) + "/orlix";
-        const std::string path = folder + "/" + name;
-        if (path.size() < addressRoom && makePrivateFolder(folder)) {
-            return path;
-        }
-    }
-    if (service.fallbackFolder.empty()) {
-        std::string pattern = "/tmp/orlix-" + std::to_string(::getuid()) + "-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            return std::nullopt;
-        }
-        service.fallbackFolder = pattern;
-        std::atexit(removeFallbackFolder);
-    }
-    const std::string path = service.fallbackFolder + "/" + name;
-    if (path.size() >= addressRoom) {
-        return std::nullopt;
-    }
-    return path;
+// The service is gone; so goes its socket. Caller holds the mutex.
+void forgetService(ServiceState& service) {
+    ::unlink(service.socketPath.c_str());
+    service.pid = 0;
 }
 
 std::filesystem::path serviceExecutable(const ServiceState& service) {
@@ -242,11 +207,13 @@ pid_t spawnService(const std::filesystem::path& program, const std::string& sock
 
 // Starts a service and waits until it accepts; a connected socket or -1. Caller holds the mutex.
 int startService(ServiceState& service) {
-    const auto socketPath = socketPathFor(service);
+    const auto socketPath = ImageUtilsSocketFolder::socketPathForThisProcess();
     const auto program = serviceExecutable(service);
     if (!socketPath || program.empty() || ::access(program.c_str(), X_OK) != 0) {
         return -1;
     }
+    ImageUtilsSocketFolder::removeStaleSockets(
+        std::filesystem::path(*socketPath).parent_path().string());
     ::unlink(socketPath->c_str());
     const pid_t pid = spawnService(program, *socketPath);
     if (pid <= 0) {
@@ -262,12 +229,11 @@ int startService(ServiceState& service) {
             return descriptor;
         }
         if (hasExited(pid)) {
-            service.pid = 0;
+            forgetService(service);
             return -1;
         }
         if (Clock::now() >= deadline) {
-            killAndReap(pid);
-            service.pid = 0;
+            endService(service);
             return -1;
         }
         std::this_thread::sleep_for(startPollInterval);
@@ -280,7 +246,7 @@ int connectToService(bool mayStart) {
     ServiceState& service = state();
     std::lock_guard lock(service.mutex);
     if (service.pid > 0 && hasExited(service.pid)) {
-        service.pid = 0;
+        forgetService(service);
     }
     if (service.pid > 0) {
         int error = 0;
@@ -292,8 +258,7 @@ int connectToService(bool mayStart) {
         if (error != ECONNREFUSED && error != ENOENT) {
             return -1;
         }
-        killAndReap(service.pid);
-        service.pid = 0;
+        endService(service);
     }
     return mayStart ? startService(service) : -1;
 }
@@ -324,8 +289,11 @@ void ImageUtilsConnection::terminate() noexcept {
     try {
         ServiceState& service = state();
         std::lock_guard lock(service.mutex);
-        if (service.pid <= 0 || hasExited(service.pid)) {
-            service.pid = 0;
+        if (service.pid <= 0) {
+            return;
+        }
+        if (hasExited(service.pid)) {
+            forgetService(service);
             return;
         }
         int error = 0;
@@ -345,7 +313,7 @@ void ImageUtilsConnection::terminate() noexcept {
             }
             std::this_thread::sleep_for(1ms);
         }
-        service.pid = 0;
+        forgetService(service);
     } catch (...) {
         // Cancelling must not fail the caller; a service left running is replaced on demand.
     }

@@ -167,6 +167,8 @@ void ImageUtilsServer::serve(int connection) {
     }
     if (const auto request = imageutils::readFrame(connection)) {
         if (request->type == MessageType::terminateRequest) {
+            // The client waits for this process to end before it starts another on the same name.
+            ::unlink(socketPath_.c_str());
             // Ends every call in flight too: their clients see the connection drop.
             imageutils::writeFrame(connection, {MessageType::terminateReply, {}});
             ::_exit(0);

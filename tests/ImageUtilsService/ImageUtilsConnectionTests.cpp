@@ -271,6 +271,72 @@ TEST_F(ImageUtilsConnectionTest, SocketLivesInAPrivateFolder) {
     }
 }
 
+// A socket file nobody listens on, as a killed service leaves it.
+void leaveSocketFile(const fs::path& path) {
+    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    EXPECT_EQ(::bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(descriptor);
+}
+
+pid_t aPidNobodyHas() {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST_F(ImageUtilsConnectionTest, NoSocketOutlivesItsServiceAndDeadOnesAreCleanedAtStart) {
+    testing::TemporaryDirectory runtime;
+    testing::ScopedEnvironment environment("XDG_RUNTIME_DIR", runtime.path().string());
+    const fs::path folder = runtime.path() / "orlix";
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_all);
+    const fs::path stale = folder / ("image-utils-" + std::to_string(aPidNobodyHas()) + ".sock");
+    // pid 1 always lives, so its socket is not provably dead; a file that is no socket is no
+    // service's either.
+    const fs::path living = folder / "image-utils-1.sock";
+    const fs::path notASocket =
+        folder / ("image-utils-" + std::to_string(aPidNobodyHas()) + ".sock");
+    leaveSocketFile(stale);
+    leaveSocketFile(living);
+    std::ofstream(notASocket) << "x";
+
+    ASSERT_TRUE(ImageUtilsConnection::call(quantizeRequest(4, 4).encode()));
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(living));
+    EXPECT_TRUE(fs::exists(notASocket));
+    const fs::path own = socketOf(theService());
+    EXPECT_TRUE(fs::exists(own));
+    ImageUtilsConnection::terminate();
+    EXPECT_FALSE(fs::exists(own));
+
+    // A service killed behind the client's back: its replacement's socket goes with terminate.
+    ASSERT_TRUE(ImageUtilsConnection::call(quantizeRequest(4, 4).encode()));
+    ::kill(theService(), SIGKILL);
+    ASSERT_TRUE(ImageUtilsConnection::call(quantizeRequest(4, 4).encode()));
+    ImageUtilsConnection::terminate();
+    EXPECT_FALSE(fs::exists(own));
+
+    // A client that exits while its service runs leaves nothing either.
+    const pid_t client = ::fork();
+    if (client == 0) {
+        const bool answered = ImageUtilsConnection::call(quantizeRequest(4, 4).encode()).hasValue();
+        std::exit(
+            answered && fs::exists(folder / ("image-utils-" + std::to_string(::getpid()) + ".sock"))
+                ? 0
+                : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(client, &status, 0), client);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_FALSE(fs::exists(folder / ("image-utils-" + std::to_string(client) + ".sock")));
+}
+
 // A service started by hand on a socket of the test's choosing, for what the client never sends.
 class DirectService {
 public:
