@@ -19,6 +19,14 @@ std::atomic<QuantizeRequest::Quantizer> chosenQuantizer{QuantizeRequest::Quantiz
 // dither flag are not used.
 constexpr std::uint16_t requestedPaletteSize = 256;
 
+// A call that got no answer was cancelled only when Orlix itself ended the service or the work
+// was cancelled meanwhile; a service that crashed, was killed or was found stopped is a failure,
+// so that the image is reported, not silently missing.
+bool endedByCancel(ImageUtilsConnection::Failure failure, bool workGoesOn) {
+    using Failure = ImageUtilsConnection::Failure;
+    return failure == Failure::terminated || (failure == Failure::failed && !workGoesOn);
+}
+
 QuantizationResult ended(CancellableResult result) {
     QuantizationResult ending;
     ending.result = std::move(result);
@@ -71,10 +79,8 @@ QuantizationResult ImageUtilsClient::quantize(const BitmapImageRep& bitmap,
     const auto answer = ImageUtilsConnection::call(frame);
     frame = {};
     if (!answer) {
-        // A service that cannot be had is a failure; one that went away mid-call was stopped.
-        return ended(answer.error() == ImageUtilsConnection::Failure::interrupted
-                         ? CancellableResult::cancelled()
-                         : CancellableResult::failure());
+        return ended(endedByCancel(answer.error(), keepGoing()) ? CancellableResult::cancelled()
+                                                                : CancellableResult::failure());
     }
     return quantizationFromReply(*answer, bitmap, shouldContinue);
 }
@@ -129,9 +135,7 @@ ImageUtilsClient::ZopfliResult ImageUtilsClient::zopfli(std::span<const std::uin
     }
     const auto answer = ImageUtilsConnection::call(frame);
     if (!answer) {
-        return {answer.error() == ImageUtilsConnection::Failure::interrupted ? Kind::cancelled
-                                                                             : Kind::failure,
-                {}};
+        return {endedByCancel(answer.error(), keepGoing()) ? Kind::cancelled : Kind::failure, {}};
     }
     return zopfliFromReply(*answer, shouldContinue);
 }

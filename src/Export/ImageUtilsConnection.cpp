@@ -1,6 +1,7 @@
 #include "Export/ImageUtilsConnection.h"
 
 #include "Export/ImageUtilsSocketFolder.h"
+#include "Platform/ProcessStatus.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -10,11 +11,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -35,27 +38,50 @@ constexpr auto startTimeout = 5s;
 constexpr auto startPollInterval = 5ms;
 // Bounds connect() itself: a Unix socket connect blocks while the listen backlog is full.
 constexpr auto connectTimeout = 2s;
-// The service reads a request as soon as it accepts, so a send that stalls this long means it
-// is stuck. Replies get no timeout: Zopfli on a large image legitimately takes a long time.
-constexpr auto sendTimeout = 30s;
-// A live service greets at once, even under load; silence this long means it is gone.
-constexpr auto greetingTimeout = 2s;
+// A running service greets at once, even under load; one that runs and stays silent this long
+// is wedged, and is replaced.
+constexpr auto greetingLimit = 10s;
 constexpr auto terminateReplyTimeout = 1s;
 constexpr auto terminateExitTimeout = 1s;
 constexpr const char* serviceName = "orlix-image-utils";
+
+std::atomic<std::chrono::milliseconds::rep> livenessInterval{
+    ImageUtilsConnection::defaultLivenessCheckInterval.count()};
+
+std::chrono::milliseconds checkInterval() {
+    return std::chrono::milliseconds(livenessInterval.load());
+}
+
+// Why a service went away, as the calls connected to it learn it.
+enum class Ending { none, terminated, replaced };
+
+// One started service. Calls hold it while they wait, also after it has been replaced.
+struct ServiceInstance {
+    ServiceInstance(pid_t pid, std::string socketPath)
+        : pid(pid)
+        , socketPath(std::move(socketPath)) {}
+
+    const pid_t pid;
+    const std::string socketPath;
+    std::atomic<Ending> ending{Ending::none};
+};
+
+using Instance = std::shared_ptr<ServiceInstance>;
 
 // Process-wide; never destroyed, so that calls still running on other threads at exit are safe.
 struct ServiceState {
     std::mutex mutex;
     std::filesystem::path executableOverride;
-    pid_t pid = 0;
-    std::string socketPath;
+    Instance current;
 };
 
 ServiceState& state() {
     static ServiceState* const instance = new ServiceState;
     return *instance;
 }
+
+// What a single attempt of a call came to; `cut` is a call whose service this client replaced.
+enum class Attempt { couldNotConnect, failed, terminated, cut };
 
 class Descriptor {
 public:
@@ -76,6 +102,62 @@ private:
     int descriptor_;
 };
 
+struct Connection {
+    int descriptor;
+    Instance instance;
+};
+
+// Asked each time a wait on a service's socket has lasted a check interval: go on while the
+// service runs, however long its work takes. A stop counts when seen at two checks in a row,
+// since a terminal's stop and continue reach Orlix and its service one after the other.
+class LivenessWatch {
+public:
+    enum class Verdict { alive, stopped, ended, endedByClient, silent };
+
+    explicit LivenessWatch(Instance instance, std::optional<Clock::time_point> deadline = {},
+                           bool followsEnding = true)
+        : instance_(std::move(instance))
+        , deadline_(deadline)
+        , followsEnding_(followsEnding) {}
+
+    bool keepWaiting() {
+        if (followsEnding_ && instance_->ending.load() != Ending::none) {
+            return give(Verdict::endedByClient);
+        }
+        switch (ProcessStatus::of(instance_->pid)) {
+        case ProcessStatus::State::running:
+            stoppedSightings_ = 0;
+            break;
+        case ProcessStatus::State::stopped:
+            if (++stoppedSightings_ >= 2) {
+                return give(Verdict::stopped);
+            }
+            break;
+        case ProcessStatus::State::ended:
+            return give(Verdict::ended);
+        }
+        return !deadline_ || Clock::now() < *deadline_ || give(Verdict::silent);
+    }
+
+    imageutils::KeepWaiting asCallback() {
+        return [this] { return keepWaiting(); };
+    }
+
+    Verdict verdict() const { return verdict_; }
+
+private:
+    bool give(Verdict verdict) {
+        verdict_ = verdict;
+        return false;
+    }
+
+    Instance instance_;
+    std::optional<Clock::time_point> deadline_;
+    bool followsEnding_;
+    int stoppedSightings_ = 0;
+    Verdict verdict_ = Verdict::alive;
+};
+
 void setTimeout(int descriptor, int option, std::chrono::milliseconds timeout) {
     timeval value{};
     value.tv_sec = static_cast<time_t>(timeout.count() / 1000);
@@ -83,8 +165,9 @@ void setTimeout(int descriptor, int option, std::chrono::milliseconds timeout) {
     ::setsockopt(descriptor, SOL_SOCKET, option, &value, sizeof value);
 }
 
-// A connected socket, or -1 with `error` set.
-int connectTo(const std::string& path, int& error) {
+// A socket connected to `instance` that its service has greeted, or -1 with `error` set.
+int connectTo(const ServiceInstance& instance, int& error, LivenessWatch& watch) {
+    const std::string& path = instance.socketPath;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof address.sun_path) {
@@ -101,14 +184,13 @@ int connectTo(const std::string& path, int& error) {
         setTimeout(socket.get(), SO_SNDTIMEO, connectTimeout);
         if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
             0) {
-            // Only a service that greets will serve: a dying one may still accept.
-            setTimeout(socket.get(), SO_RCVTIMEO, greetingTimeout);
-            if (!imageutils::receiveGreeting(socket.get())) {
+            // Only a service that greets will serve: a dying or stopped one may still accept.
+            setTimeout(socket.get(), SO_RCVTIMEO, checkInterval());
+            if (!imageutils::receiveGreeting(socket.get(), watch.asCallback())) {
                 error = ECONNREFUSED;
                 return -1;
             }
-            setTimeout(socket.get(), SO_RCVTIMEO, std::chrono::milliseconds(0));
-            setTimeout(socket.get(), SO_SNDTIMEO, sendTimeout);
+            setTimeout(socket.get(), SO_SNDTIMEO, checkInterval());
             return socket.release();
         }
         error = errno;
@@ -135,18 +217,24 @@ void killAndReap(pid_t pid) {
     }
 }
 
-// Ends this process's service, which cannot remove its own socket when killed. Caller holds the
-// mutex.
-void endService(ServiceState& service) {
-    killAndReap(service.pid);
-    ::unlink(service.socketPath.c_str());
-    service.pid = 0;
+// Kills and reaps the service if it is still the current one (else it has been reaped already,
+// and its pid may belong to another process), and removes its socket. Caller holds the mutex.
+void endService(ServiceState& service, const Instance& instance) {
+    if (service.current != instance) {
+        return;
+    }
+    killAndReap(instance->pid);
+    ::unlink(instance->socketPath.c_str());
+    service.current.reset();
 }
 
-// The service is gone; so goes its socket. Caller holds the mutex.
-void forgetService(ServiceState& service) {
-    ::unlink(service.socketPath.c_str());
-    service.pid = 0;
+// A service that lives but no longer serves is ended; its calls in flight learn that this
+// client cut them. True when this caller is the one that marked it so.
+bool replaceService(ServiceState& service, const Instance& instance) {
+    Ending none = Ending::none;
+    const bool marked = instance->ending.compare_exchange_strong(none, Ending::replaced);
+    endService(service, instance);
+    return marked;
 }
 
 std::filesystem::path serviceExecutable(const ServiceState& service) {
@@ -205,62 +293,112 @@ pid_t spawnService(const std::filesystem::path& program, const std::string& sock
     return result == 0 ? pid : -1;
 }
 
-// Starts a service and waits until it accepts; a connected socket or -1. Caller holds the mutex.
-int startService(ServiceState& service) {
+// Starts a service and waits until it greets; a connection to it, or nothing. Caller holds the
+// mutex.
+std::optional<Connection> startService(ServiceState& service) {
     const auto socketPath = ImageUtilsSocketFolder::socketPathForThisProcess();
     const auto program = serviceExecutable(service);
     if (!socketPath || program.empty() || ::access(program.c_str(), X_OK) != 0) {
-        return -1;
+        return std::nullopt;
     }
     ImageUtilsSocketFolder::removeStaleSockets(
         std::filesystem::path(*socketPath).parent_path().string());
     ::unlink(socketPath->c_str());
     const pid_t pid = spawnService(program, *socketPath);
     if (pid <= 0) {
-        return -1;
+        return std::nullopt;
     }
-    service.pid = pid;
-    service.socketPath = *socketPath;
+    service.current = std::make_shared<ServiceInstance>(pid, *socketPath);
+    const Instance instance = service.current;
     const auto deadline = Clock::now() + startTimeout;
     for (;;) {
+        LivenessWatch watch(instance, Clock::now() + greetingLimit);
         int error = 0;
-        const int descriptor = connectTo(service.socketPath, error);
+        const int descriptor = connectTo(*instance, error, watch);
         if (descriptor >= 0) {
-            return descriptor;
+            return Connection{descriptor, instance};
         }
         if (hasExited(pid)) {
-            forgetService(service);
-            return -1;
+            ::unlink(socketPath->c_str());
+            service.current.reset();
+            return std::nullopt;
         }
         if (Clock::now() >= deadline) {
-            endService(service);
-            return -1;
+            endService(service, instance);
+            return std::nullopt;
         }
         std::this_thread::sleep_for(startPollInterval);
     }
 }
 
-// A socket connected to this process's service, starting it when allowed and needed; -1 when
-// there is none to be had.
-int connectToService(bool mayStart) {
+// A connection to this process's service, starting one when none serves; nothing when there is
+// none to be had.
+std::optional<Connection> connectToService() {
     ServiceState& service = state();
     std::lock_guard lock(service.mutex);
-    if (service.pid > 0 && hasExited(service.pid)) {
-        forgetService(service);
+    if (service.current && hasExited(service.current->pid)) {
+        // It died on its own; its calls in flight fail by themselves.
+        ::unlink(service.current->socketPath.c_str());
+        service.current.reset();
     }
-    if (service.pid > 0) {
+    if (const Instance instance = service.current) {
+        LivenessWatch watch(instance, Clock::now() + greetingLimit);
         int error = 0;
-        const int descriptor = connectTo(service.socketPath, error);
+        const int descriptor = connectTo(*instance, error, watch);
         if (descriptor >= 0) {
-            return descriptor;
+            return Connection{descriptor, instance};
         }
-        // A busy service (full backlog) is left alone; one that no longer listens is replaced.
+        // A busy service (full backlog) is left alone; one that no longer serves is replaced.
         if (error != ECONNREFUSED && error != ENOENT) {
-            return -1;
+            return std::nullopt;
         }
-        endService(service);
+        if (ProcessStatus::of(instance->pid) == ProcessStatus::State::ended) {
+            endService(service, instance);
+        } else {
+            replaceService(service, instance);
+        }
     }
-    return mayStart ? startService(service) : -1;
+    return startService(service);
+}
+
+// What became of a call that got no fitting reply. The call that finds its service stopped
+// fails, and the service is replaced; the other calls cut by that replacement may try again.
+Attempt whyUnanswered(const Instance& instance, const LivenessWatch& watch) {
+    if (watch.verdict() == LivenessWatch::Verdict::stopped) {
+        ServiceState& service = state();
+        std::lock_guard lock(service.mutex);
+        if (replaceService(service, instance)) {
+            return Attempt::failed;
+        }
+    }
+    switch (instance->ending.load()) {
+    case Ending::terminated:
+        return Attempt::terminated;
+    case Ending::replaced:
+        return Attempt::cut;
+    case Ending::none:
+        break;
+    }
+    return Attempt::failed;
+}
+
+Expected<imageutils::Frame, Attempt> attempt(const imageutils::Frame& request,
+                                             imageutils::MessageType replyType) {
+    const auto connection = connectToService();
+    if (!connection) {
+        return Attempt::couldNotConnect;
+    }
+    Descriptor socket(connection->descriptor);
+    LivenessWatch watch(connection->instance);
+    const auto keepWaiting = watch.asCallback();
+    std::optional<imageutils::Frame> reply;
+    if (imageutils::writeFrame(socket.get(), request, keepWaiting)) {
+        reply = imageutils::readFrame(socket.get(), keepWaiting);
+    }
+    if (reply && reply->type == replyType) {
+        return std::move(*reply);
+    }
+    return whyUnanswered(connection->instance, watch);
 }
 
 } // namespace
@@ -271,49 +409,57 @@ ImageUtilsConnection::call(const Frame& request) {
     if (!replyType || request.payload.size() > imageutils::maxPayloadSize) {
         return Failure::couldNotConnect;
     }
-    Descriptor socket(connectToService(true));
-    if (socket.get() < 0) {
+    auto outcome = attempt(request, *replyType);
+    if (!outcome && outcome.error() == Attempt::cut) {
+        outcome = attempt(request, *replyType);
+    }
+    if (outcome) {
+        return std::move(*outcome);
+    }
+    switch (outcome.error()) {
+    case Attempt::couldNotConnect:
         return Failure::couldNotConnect;
+    case Attempt::terminated:
+        return Failure::terminated;
+    case Attempt::failed:
+    case Attempt::cut:
+        break;
     }
-    if (!imageutils::writeFrame(socket.get(), request)) {
-        return Failure::interrupted;
-    }
-    auto reply = imageutils::readFrame(socket.get());
-    if (!reply || reply->type != *replyType) {
-        return Failure::interrupted;
-    }
-    return std::move(*reply);
+    return Failure::failed;
 }
 
 void ImageUtilsConnection::terminate() noexcept {
     try {
         ServiceState& service = state();
         std::lock_guard lock(service.mutex);
-        if (service.pid <= 0) {
+        const Instance instance = service.current;
+        if (!instance) {
             return;
         }
-        if (hasExited(service.pid)) {
-            forgetService(service);
-            return;
-        }
-        int error = 0;
-        Descriptor socket(connectTo(service.socketPath, error));
-        if (socket.get() >= 0) {
-            setTimeout(socket.get(), SO_RCVTIMEO, terminateReplyTimeout);
-            if (imageutils::writeFrame(socket.get(),
-                                       {imageutils::MessageType::terminateRequest, {}})) {
-                imageutils::readFrame(socket.get());
+        if (!hasExited(instance->pid)) {
+            LivenessWatch watch(instance, Clock::now() + terminateReplyTimeout, false);
+            int error = 0;
+            Descriptor socket(connectTo(*instance, error, watch));
+            // From here on the calls in flight know their connection's end for a cancel.
+            instance->ending = Ending::terminated;
+            if (socket.get() >= 0) {
+                setTimeout(socket.get(), SO_RCVTIMEO, terminateReplyTimeout);
+                if (imageutils::writeFrame(socket.get(),
+                                           {imageutils::MessageType::terminateRequest, {}})) {
+                    imageutils::readFrame(socket.get());
+                }
+            }
+            const auto deadline = Clock::now() + terminateExitTimeout;
+            while (!hasExited(instance->pid)) {
+                if (Clock::now() >= deadline) {
+                    killAndReap(instance->pid);
+                    break;
+                }
+                std::this_thread::sleep_for(1ms);
             }
         }
-        const auto deadline = Clock::now() + terminateExitTimeout;
-        while (!hasExited(service.pid)) {
-            if (Clock::now() >= deadline) {
-                killAndReap(service.pid);
-                break;
-            }
-            std::this_thread::sleep_for(1ms);
-        }
-        forgetService(service);
+        ::unlink(instance->socketPath.c_str());
+        service.current.reset();
     } catch (...) {
         // Cancelling must not fail the caller; a service left running is replaced on demand.
     }
@@ -323,6 +469,10 @@ void ImageUtilsConnection::setServiceExecutable(std::filesystem::path path) {
     ServiceState& service = state();
     std::lock_guard lock(service.mutex);
     service.executableOverride = std::move(path);
+}
+
+void ImageUtilsConnection::setLivenessCheckInterval(std::chrono::milliseconds interval) {
+    livenessInterval = std::max<std::chrono::milliseconds::rep>(interval.count(), 1);
 }
 
 } // namespace orlix

@@ -105,11 +105,18 @@ bool knownType(std::uint8_t type) {
            type <= static_cast<std::uint8_t>(MessageType::terminateReply);
 }
 
+// Whether a socket call that failed with `error` is to be made again.
+bool retries(int error, const KeepWaiting& keepWaiting) {
+    return error == EINTR ||
+           ((error == EAGAIN || error == EWOULDBLOCK) && keepWaiting && keepWaiting());
+}
+
 // False on end of file before `count` bytes, on an error, or on a receive timeout.
-bool readExactly(int descriptor, std::uint8_t* bytes, std::size_t count) {
+bool readExactly(int descriptor, std::uint8_t* bytes, std::size_t count,
+                 const KeepWaiting& keepWaiting) {
     while (count > 0) {
         const ssize_t got = ::recv(descriptor, bytes, count, 0);
-        if (got < 0 && errno == EINTR) {
+        if (got < 0 && retries(errno, keepWaiting)) {
             continue;
         }
         if (got <= 0) {
@@ -121,10 +128,11 @@ bool readExactly(int descriptor, std::uint8_t* bytes, std::size_t count) {
     return true;
 }
 
-bool writeExactly(int descriptor, const std::uint8_t* bytes, std::size_t count) {
+bool writeExactly(int descriptor, const std::uint8_t* bytes, std::size_t count,
+                  const KeepWaiting& keepWaiting) {
     while (count > 0) {
         const ssize_t sent = ::send(descriptor, bytes, count, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) {
+        if (sent < 0 && retries(errno, keepWaiting)) {
             continue;
         }
         if (sent <= 0) {
@@ -261,9 +269,9 @@ std::optional<MessageType> replyTypeFor(MessageType request) {
     }
 }
 
-std::optional<Frame> readFrame(int descriptor) {
+std::optional<Frame> readFrame(int descriptor, const KeepWaiting& keepWaiting) {
     std::uint8_t header[frameHeaderSize];
-    if (!readExactly(descriptor, header, sizeof header)) {
+    if (!readExactly(descriptor, header, sizeof header, keepWaiting)) {
         return std::nullopt;
     }
     const std::uint32_t length = loadU32(header + 5);
@@ -281,14 +289,15 @@ std::optional<Frame> readFrame(int descriptor) {
                 std::min<std::size_t>(length, std::max(target, 2 * frame.payload.capacity())));
         }
         frame.payload.resize(target);
-        if (!readExactly(descriptor, frame.payload.data() + have, frame.payload.size() - have)) {
+        if (!readExactly(descriptor, frame.payload.data() + have, frame.payload.size() - have,
+                         keepWaiting)) {
             return std::nullopt;
         }
     }
     return frame;
 }
 
-bool writeFrame(int descriptor, const Frame& frame) {
+bool writeFrame(int descriptor, const Frame& frame, const KeepWaiting& keepWaiting) {
     if (frame.payload.size() > maxPayloadSize) {
         return false;
     }
@@ -298,8 +307,8 @@ bool writeFrame(int descriptor, const Frame& frame) {
     putU32(header, frameMagic);
     putU8(header, static_cast<std::uint8_t>(frame.type));
     putU32(header, length);
-    return writeExactly(descriptor, header.data(), header.size()) &&
-           writeExactly(descriptor, frame.payload.data(), frame.payload.size());
+    return writeExactly(descriptor, header.data(), header.size(), keepWaiting) &&
+           writeExactly(descriptor, frame.payload.data(), frame.payload.size(), keepWaiting);
 }
 
 namespace {
@@ -309,12 +318,12 @@ constexpr std::uint8_t greeting = 'G';
 } // namespace
 
 bool sendGreeting(int descriptor) {
-    return writeExactly(descriptor, &greeting, 1);
+    return writeExactly(descriptor, &greeting, 1, {});
 }
 
-bool receiveGreeting(int descriptor) {
+bool receiveGreeting(int descriptor, const KeepWaiting& keepWaiting) {
     std::uint8_t received = 0;
-    return readExactly(descriptor, &received, 1) && received == greeting;
+    return readExactly(descriptor, &received, 1, keepWaiting) && received == greeting;
 }
 
 } // namespace orlix::imageutils

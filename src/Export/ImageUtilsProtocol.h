@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -83,21 +84,25 @@ struct ZopfliReply {
 // The reply type that answers `request`, or nothing when `request` is not a request.
 std::optional<MessageType> replyTypeFor(MessageType request);
 
+// Asked whenever a read or write runs into the socket's timeout: true goes on waiting, false
+// gives up. Without one, the timeout ends the read or write.
+using KeepWaiting = std::function<bool()>;
+
 // Reads one whole frame. Nothing on end of file (also before the first byte), on a read error or
 // timeout, and on a header that is malformed or announces more than maxPayloadSize. The payload
 // buffer grows with the bytes that actually arrive, so a peer that announces a large payload and
 // sends nothing costs nothing.
-std::optional<Frame> readFrame(int descriptor);
+std::optional<Frame> readFrame(int descriptor, const KeepWaiting& keepWaiting = {});
 
 // Writes one whole frame to a socket; false when the peer has gone (no SIGPIPE), on an error or
 // timeout, or when the payload exceeds maxPayloadSize.
-bool writeFrame(int descriptor, const Frame& frame);
+bool writeFrame(int descriptor, const Frame& frame, const KeepWaiting& keepWaiting = {});
 
 // The service greets every connection it will serve before it reads the request. A client that
 // gets no greeting has reached a listener that is going away (a service killed a moment ago still
 // accepts until its sockets close) and must not hand it a request.
 bool sendGreeting(int descriptor);
 // False on end of file, an error, or the socket's receive timeout.
-bool receiveGreeting(int descriptor);
+bool receiveGreeting(int descriptor, const KeepWaiting& keepWaiting = {});
 
 } // namespace orlix::imageutils

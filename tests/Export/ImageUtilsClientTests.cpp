@@ -3,9 +3,16 @@
 #include "Support/ScopedEnvironment.h"
 #include "Support/TestImages.h"
 
+#include "Platform/ProcessStatus.h"
+
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
 
 namespace orlix {
 namespace {
@@ -26,6 +33,8 @@ protected:
     ~ImageUtilsClientTests() override {
         ImageUtilsClient::terminate();
         ImageUtilsConnection::setServiceExecutable({});
+        ImageUtilsConnection::setLivenessCheckInterval(
+            ImageUtilsConnection::defaultLivenessCheckInterval);
     }
 
     QuantizationResult quantizeWith(const char* reply) {
@@ -87,6 +96,110 @@ TEST_F(ImageUtilsClientTests, AFailedRecompressionIsAFailure) {
     testing::ScopedEnvironment fake("ORLIX_FAKE_REPLY", "zopfli-failure");
     EXPECT_EQ(ImageUtilsClient::zopfli(std::vector<std::uint8_t>{1, 2, 3}, nullptr).kind,
               ImageUtilsClient::ZopfliResult::Kind::failure);
+}
+
+// The pid a hanging fake service writes once a request has reached it, once it is not `previous`.
+pid_t waitForServiceMark(const std::filesystem::path& mark, pid_t previous = 0) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    pid_t pid = 0;
+    while ((pid == 0 || pid == previous) && std::chrono::steady_clock::now() < deadline) {
+        pid = 0;
+        std::ifstream(mark) >> pid;
+        std::this_thread::yield();
+    }
+    return pid;
+}
+
+// A service whose requests hang, and a mark file that names it once a request has arrived.
+class HangingServiceTests : public ImageUtilsClientTests {
+protected:
+    HangingServiceTests() { ImageUtilsConnection::setLivenessCheckInterval(interval); }
+
+    void hangOn(const char* kind) {
+        std::filesystem::remove(mark);
+        ImageUtilsClient::terminate();
+        reply.emplace("ORLIX_FAKE_REPLY", kind);
+    }
+
+    static constexpr std::chrono::milliseconds interval{5};
+    std::filesystem::path mark = std::filesystem::temp_directory_path() /
+                                 ("orlix-service-" + std::to_string(::getpid()) + ".pid");
+    testing::ScopedEnvironment markVariable{"ORLIX_FAKE_MARK", mark.string()};
+    std::optional<testing::ScopedEnvironment> reply;
+};
+
+// Only Orlix's own terminate (or the work's cancel) makes an unanswered call a cancel: a service
+// that died or stopped costs its call as a failure, and the next call gets a fresh service.
+TEST_F(HangingServiceTests, AServiceThatDiesOrStopsFailsItsCallButTerminateCancelsIt) {
+    enum class End { killed, stopped, terminated };
+    for (const End end : {End::killed, End::stopped, End::terminated}) {
+        for (const bool zopfli : {false, true}) {
+            SCOPED_TRACE(std::string(zopfli ? "Zopfli, " : "quantise, ") +
+                         (end == End::killed    ? "killed"
+                          : end == End::stopped ? "stopped"
+                                                : "terminated"));
+            hangOn(zopfli ? "hang-zopfli" : "hang-quantize");
+            std::optional<Kind> outcome;
+            std::thread caller([&] {
+                if (zopfli) {
+                    const auto result =
+                        ImageUtilsClient::zopfli(std::vector<std::uint8_t>{1, 2, 3}, nullptr);
+                    outcome = result.kind == ImageUtilsClient::ZopfliResult::Kind::failure
+                                  ? Kind::failure
+                              : result.kind == ImageUtilsClient::ZopfliResult::Kind::cancelled
+                                  ? Kind::cancelled
+                                  : Kind::success;
+                } else {
+                    outcome = ImageUtilsClient::quantize(*bitmap, config, nullptr).result.kind();
+                }
+            });
+            const pid_t service = waitForServiceMark(mark);
+            ASSERT_GT(service, 0);
+            if (end == End::terminated) {
+                ImageUtilsClient::terminate();
+            } else {
+                ::kill(service, end == End::killed ? SIGKILL : SIGSTOP);
+            }
+            caller.join();
+            EXPECT_EQ(outcome, end == End::terminated ? Kind::cancelled : Kind::failure);
+            // A stopped service is not left behind to hold its memory.
+            EXPECT_EQ(ProcessStatus::of(service), ProcessStatus::State::ended);
+        }
+    }
+    reply.reset();
+    EXPECT_EQ(ImageUtilsClient::quantize(*bitmap, config, nullptr).result.kind(), Kind::success);
+}
+
+TEST_F(HangingServiceTests, ACallCutByTheReplacementOfAStoppedServiceIsMadeOnceMore) {
+    hangOn("hang-zopfli");
+    // The hanging call looks at its service rarely, so that the quantise call below is the one
+    // that finds the service stopped.
+    ImageUtilsConnection::setLivenessCheckInterval(std::chrono::hours(1));
+    std::optional<ImageUtilsClient::ZopfliResult::Kind> hung;
+    std::thread caller([&] {
+        hung = ImageUtilsClient::zopfli(std::vector<std::uint8_t>{1, 2, 3}, nullptr).kind;
+    });
+    const pid_t first = waitForServiceMark(mark);
+    ASSERT_GT(first, 0);
+    ::kill(first, SIGSTOP);
+    ImageUtilsConnection::setLivenessCheckInterval(interval);
+    EXPECT_EQ(ImageUtilsClient::quantize(*bitmap, config, nullptr).result.kind(), Kind::success);
+    EXPECT_EQ(ProcessStatus::of(first), ProcessStatus::State::ended);
+
+    // The cut call reached the new service; stopped there too, it fails instead of trying again.
+    const pid_t second = waitForServiceMark(mark, first);
+    ASSERT_GT(second, 0);
+    ASSERT_NE(second, first);
+    ::kill(second, SIGSTOP);
+    caller.join();
+    EXPECT_EQ(hung, ImageUtilsClient::ZopfliResult::Kind::failure);
+}
+
+TEST_F(ImageUtilsClientTests, ASlowServiceIsNeverCutOff) {
+    ImageUtilsConnection::setLivenessCheckInterval(std::chrono::milliseconds(1));
+    ImageUtilsClient::terminate();
+    testing::ScopedEnvironment fake("ORLIX_FAKE_REPLY", "slow");
+    EXPECT_EQ(ImageUtilsClient::quantize(*bitmap, config, nullptr).result.kind(), Kind::success);
 }
 
 } // namespace

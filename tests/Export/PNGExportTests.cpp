@@ -196,31 +196,44 @@ pid_t waitForServiceMark(const fs::path& mark) {
     return pid;
 }
 
-TEST_F(PNGExportTests, AServiceKilledMidCallEndsTheExportCancelledAndIsReplaced) {
+TEST_F(PNGExportTests, AServiceKilledOrStoppedMidCallFailsTheExportAndIsReplaced) {
     const auto input = inputs / "f.jpg";
     TestImages::writeJPEG(input, 32, 32, TestImages::noise);
     const auto mark = home.path() / "service.pid";
     ImageUtilsConnection::setServiceExecutable(fs::read_symlink("/proc/self/exe").parent_path() /
                                                "fake-image-utils");
-    for (const bool zopfli : {false, true}) {
-        SCOPED_TRACE(zopfli ? "during Zopfli" : "during quantisation");
-        fs::remove(mark);
-        ImageUtilsClient::terminate();
-        testing::ScopedEnvironment fake("ORLIX_FAKE_REPLY",
-                                        zopfli ? "hang-zopfli" : "hang-quantize");
-        testing::ScopedEnvironment markVariable("ORLIX_FAKE_MARK", mark.string());
-        std::vector<Status> statuses;
-        // Never cancelled by the test: only the service's death ends the call.
-        std::thread worker([&] { statuses = cancelledAt(input, Status::ready, zopfli); });
-        const pid_t service = waitForServiceMark(mark);
-        ASSERT_GT(service, 0);
-        ::kill(service, SIGKILL);
-        worker.join();
-        ASSERT_FALSE(statuses.empty());
-        EXPECT_EQ(statuses.back(), Status::cancelled);
-        EXPECT_TRUE(outputs(inputs).empty());
+    ImageUtilsConnection::setLivenessCheckInterval(std::chrono::milliseconds(5));
+    for (const int signal : {SIGKILL, SIGSTOP}) {
+        for (const bool zopfli : {false, true}) {
+            SCOPED_TRACE(std::string(zopfli ? "during Zopfli, " : "during quantisation, ") +
+                         (signal == SIGKILL ? "killed" : "stopped"));
+            fs::remove(mark);
+            ImageUtilsClient::terminate();
+            testing::ScopedEnvironment fake("ORLIX_FAKE_REPLY",
+                                            zopfli ? "hang-zopfli" : "hang-quantize");
+            testing::ScopedEnvironment markVariable("ORLIX_FAKE_MARK", mark.string());
+            PNGImageExporter exporter(item(input, noResize()),
+                                      PNGExportConfig{256, true, false, zopfli});
+            std::vector<PNGExportStatus> statuses;
+            exporter.setStatusUpdater(
+                [&](const PNGExportStatus& status) { statuses.push_back(status); });
+            auto operation = exporter.operations().front();
+            // Never cancelled by the test: only the service's end ends the call.
+            std::thread worker([&] { operation->start(); });
+            const pid_t service = waitForServiceMark(mark);
+            ASSERT_GT(service, 0);
+            ::kill(service, signal);
+            worker.join();
+            loop->runUntilIdle();
+            ASSERT_FALSE(statuses.empty());
+            EXPECT_EQ(failure(statuses),
+                      zopfli ? Error::pngGenerationFailed : Error::pngOptimizationFailed);
+            EXPECT_TRUE(outputs(inputs).empty());
+        }
     }
     ImageUtilsConnection::setServiceExecutable({});
+    ImageUtilsConnection::setLivenessCheckInterval(
+        ImageUtilsConnection::defaultLivenessCheckInterval);
     EXPECT_EQ(run(input, noResize()).back().kind, Status::succeeded);
 }
 

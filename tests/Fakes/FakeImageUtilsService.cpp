@@ -41,6 +41,11 @@ std::optional<Frame> hang(const Frame& request) {
 }
 
 std::optional<Frame> answer(const Frame& request, const std::string& kind) {
+    if (kind == "slow") {
+        // Long enough for a client that checks often to look many times at a service that works.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return orlix::ImageUtilsServer::answer(request);
+    }
     if ((kind == "hang-quantize" && request.type == MessageType::quantizeRequest) ||
         (kind == "hang-zopfli" && request.type == MessageType::zopfliRequest)) {
         return hang(request);
