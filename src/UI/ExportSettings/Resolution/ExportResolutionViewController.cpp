@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace orlix {
 
 namespace {
@@ -151,7 +153,8 @@ void ExportResolutionViewController::animateExplanationHidden(bool hidden) {
 }
 
 int ExportResolutionViewController::explanationHeight() const {
-    return explanationLabel_->heightForWidth(explanationWidth);
+    // An empty label has no height of its own.
+    return std::max(0, explanationLabel_->heightForWidth(explanationWidth));
 }
 
 void ExportResolutionViewController::showEvent(QShowEvent* event) {
