@@ -21,7 +21,7 @@ CreatePresetWindowController::CreatePresetWindowController(QWidget* parent)
     setWindowModality(Qt::WindowModal);
     auto* layout = new QVBoxLayout(this);
     auto* label = new QLabel(
-        uiText("Save the current settings as a preset named:", "Label of the create preset sheet"),
+        uiText("Save the current settings as a preset &named:", "Label of the create preset sheet"),
         this);
     label->setBuddy(presetTitleTextField_);
     presetTitleTextField_->setMinimumWidth(300);

@@ -14,9 +14,9 @@ namespace orlix {
 ExportResizeViewController::ExportResizeViewController(QWidget* parent)
     : QWidget(parent)
     , resizeTypePercentageRadioButton_(
-          new QRadioButton(uiText("Percentage", "Resize type radio button"), this))
+          new QRadioButton(uiText("&Percentage", "Resize type radio button"), this))
     , resizeTypeFixedRadioButton_(
-          new QRadioButton(uiText("Fixed size", "Resize type radio button"), this))
+          new QRadioButton(uiText("&Fixed size", "Resize type radio button"), this))
     , exportResizeTabViewController_(new ExportResizeTabViewController(this))
     , tabViewHeightConstraint_(exportResizeTabViewController_) {
     exportResizeTabViewController_->percentagePane()->setDelegate(this);

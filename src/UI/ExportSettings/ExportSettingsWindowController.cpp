@@ -67,7 +67,7 @@ bool ExportSettingsWindowController::loadWindow() {
     layout->addWidget(makeContainer(uiText("Output Format", "Title of the output type section"),
                                     typeViewController_));
     layout->addWidget(
-        makeContainer(uiText("Output Resolutions", "Title of the output resolutions section"),
+        makeContainer(uiText("Output &Resolutions", "Title of the output resolutions section"),
                       resolutionViewController_));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, window_);
     QObject::connect(buttons, &QDialogButtonBox::accepted, window_, [this] { doOK(); });
@@ -84,10 +84,10 @@ QWidget* ExportSettingsWindowController::makePresetRow() {
     configPresetPopUpButton_ = new QComboBox(row);
     configPresetPopUpButton_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     configPresetPopUpButton_->setMaxVisibleItems(32);
-    auto* label = new QLabel(uiText("Preset:", "Label of the preset pop-up"), row);
+    auto* label = new QLabel(uiText("Pr&eset:", "Label of the preset pop-up"), row);
     label->setBuddy(configPresetPopUpButton_);
     createPresetButton_ = new QPushButton(
-        uiText("Save Preset...", "Button that saves the settings as a preset"), row);
+        uiText("&Save Preset...", "Button that saves the settings as a preset"), row);
     createPresetButton_->setAutoDefault(false);
     layout->addWidget(label);
     layout->addWidget(configPresetPopUpButton_, 1);

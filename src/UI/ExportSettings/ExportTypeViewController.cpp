@@ -11,10 +11,10 @@ namespace orlix {
 
 ExportTypeViewController::ExportTypeViewController(QWidget* parent)
     : QWidget(parent)
-    , pngRadioButton_(new QRadioButton(uiText("PNG", "Output type radio button"), this))
-    , jpegRadioButton_(new QRadioButton(uiText("JPEG", "Output type radio button"), this))
+    , pngRadioButton_(new QRadioButton(uiText("P&NG", "Output type radio button"), this))
+    , jpegRadioButton_(new QRadioButton(uiText("&JPEG", "Output type radio button"), this))
     , fileTypeRadioButton_(new QRadioButton(
-          uiText("Same as input", "Output type radio button: each image keeps its file type"),
+          uiText("Same as &input", "Output type radio button: each image keeps its file type"),
           this))
     , settingsTabViewController_(new ExportTypeTabViewController(this))
     , tabViewHeightConstraint_(settingsTabViewController_) {

@@ -25,8 +25,8 @@ FixedResizeViewController::FixedResizeViewController(QWidget* parent)
         layout->addWidget(field, row, 1);
         layout->addWidget(new QLabel(uiText("pixels", "Unit after a size field"), this), row, 2);
     };
-    addRow(0, uiText("Width:", "Label of the resize width field"), widthField_);
-    addRow(1, uiText("Height:", "Label of the resize height field"), heightField_);
+    addRow(0, uiText("&Width:", "Label of the resize width field"), widthField_);
+    addRow(1, uiText("&Height:", "Label of the resize height field"), heightField_);
     layout->setColumnStretch(3, 1);
     widthField_->valueCommitted = [this](auto width) { setResizeWidth(width); };
     heightField_->valueCommitted = [this](auto height) { setResizeHeight(height); };

@@ -14,11 +14,11 @@ namespace orlix {
 PNGExportTypeSettingsViewController::PNGExportTypeSettingsViewController(QWidget* parent)
     : QWidget(parent)
     , higherQualityCheckBox_(
-          new QCheckBox(uiText("Higher quality (slower)",
+          new QCheckBox(uiText("Higher &quality (slower)",
                                "Check box of the PNG options: spend more effort on the palette"),
                         this))
     , smallerFilesizeCheckBox_(
-          new QCheckBox(uiText("Smaller file size (much slower)",
+          new QCheckBox(uiText("Smaller file si&ze (much slower)",
                                "Check box of the PNG options: recompress the finished file"),
                         this)) {
     auto* layout = new QVBoxLayout(this);
