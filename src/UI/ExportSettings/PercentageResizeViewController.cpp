@@ -14,7 +14,7 @@ PercentageResizeViewController::PercentageResizeViewController(QWidget* parent)
     , percentageField_(new BoundedNumberField(minPercentage, maxPercentage, false, this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 4, 0, 4);
-    auto* label = new QLabel(uiText("S&cale:", "Label of the resize percentage field"), this);
+    auto* label = new QLabel(uiText("Sc&ale:", "Label of the resize percentage field"), this);
     label->setBuddy(percentageField_);
     percentageField_->setFixedWidth(64);
     percentageField_->setValue(resizePercentage_);

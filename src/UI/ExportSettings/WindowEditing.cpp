@@ -1,14 +1,16 @@
 #include "UI/ExportSettings/WindowEditing.h"
 
 #include <QApplication>
-#include <QWidget>
+#include <QLineEdit>
 
 namespace orlix {
 
 void endEditing(QWidget* view) {
-    auto* focused = QApplication::focusWidget();
-    if (view && focused && focused->window() == view->window()) {
-        focused->clearFocus();
+    // Only a text field is edited; a button or pop-up keeps the keyboard focus, so that choosing
+    // with the arrow keys goes on.
+    auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    if (view && field && field->window() == view->window()) {
+        field->clearFocus();
     }
 }
 
