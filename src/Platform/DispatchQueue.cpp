@@ -108,8 +108,11 @@ void DispatchQueue::async(std::shared_ptr<DispatchWorkItem> item) {
 
 void DispatchQueue::asyncAfter(Clock::Duration delay, std::function<void()> block) {
     auto clock = Clock::shared();
+    // Moved on whole, so that what the block holds is released on the queue, not on the clock.
     clock->schedule(clock->now() + delay,
-                    [self = shared_from_this(), block = std::move(block)] { self->async(block); });
+                    [self = shared_from_this(), block = std::move(block)]() mutable {
+                        self->async(std::move(block));
+                    });
 }
 
 void DispatchQueue::asyncAfter(Clock::Duration delay, std::shared_ptr<DispatchWorkItem> item) {

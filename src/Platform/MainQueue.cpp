@@ -52,8 +52,13 @@ void MainQueue::async(std::function<void()> block) {
 
 void MainQueue::asyncAfter(Clock::Duration delay, std::function<void()> block) {
     auto clock = Clock::shared();
-    clock->schedule(clock->now() + delay, [executor = requiredExecutor(),
-                                           block = std::move(block)] { executor->post(block); });
+    // The block moves on to the main thread whole: a copy left behind would release what it
+    // holds on the clock's thread, and what a block holds (windows among them) must go on the
+    // main thread.
+    clock->schedule(clock->now() + delay,
+                    [executor = requiredExecutor(), block = std::move(block)]() mutable {
+                        executor->post(std::move(block));
+                    });
 }
 
 void MainQueue::asyncAfter(Clock::Duration delay, std::shared_ptr<DispatchWorkItem> item) {

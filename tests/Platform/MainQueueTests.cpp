@@ -130,6 +130,34 @@ TEST_F(MainQueueTests, DelayedPostsArriveWhenTheClockReachesThem) {
     EXPECT_THAT(order, ElementsAre("now", "early", "item", "late"));
 }
 
+// What a delayed block holds must be released where the block runs, on the main thread (windows
+// among it), never on the clock's thread: the block reaches the executor whole, not as a copy.
+TEST_F(MainQueueTests, ADelayedBlockReachesTheMainThreadAsTheOnlyOwnerOfWhatItHolds) {
+    class CountingExecutor : public MainExecutor {
+    public:
+        explicit CountingExecutor(std::weak_ptr<int> held)
+            : held_(std::move(held)) {}
+        void post(std::function<void()> block) override {
+            ownersAtPost.push_back(held_.use_count());
+            block();
+        }
+        bool isCurrentThread() const override { return true; }
+
+        std::vector<long> ownersAtPost;
+
+    private:
+        std::weak_ptr<int> held_;
+    };
+    ScopedManualClock clock;
+    auto held = std::make_shared<int>(1);
+    const auto executor = std::make_shared<CountingExecutor>(held);
+    MainQueue::setExecutor(executor);
+    MainQueue::asyncAfter(100ms, [held = std::move(held)] {});
+    clock->advance(100ms);
+    EXPECT_THAT(executor->ownersAtPost, ElementsAre(1));
+    reinstall();
+}
+
 TEST_F(MainQueueTests, DelayedPostsGoToTheExecutorInstalledAtTheCall) {
     ScopedManualClock clock;
     bool ran = false;
