@@ -61,6 +61,9 @@ OrlixApplication::~OrlixApplication() {
     delegate_.reset();
     dropWindow_.reset();
     MainQueue::setExecutor(nullptr);
+    if (executor_) {
+        executor_->close();
+    }
 }
 
 AppDelegate::Services OrlixApplication::services() {

@@ -9,9 +9,13 @@
 namespace orlix {
 
 QtMainExecutor::QtMainExecutor()
-    : context_(new QObject) {}
+    : thread_(QThread::currentThread())
+    , context_(new QObject) {}
 
 QtMainExecutor::~QtMainExecutor() {
+    if (!context_) {
+        return;
+    }
     // The main queue may drop its last reference on a worker thread; a QObject must be deleted on
     // its own thread.
     if (context_->thread() == QThread::currentThread()) {
@@ -22,12 +26,25 @@ QtMainExecutor::~QtMainExecutor() {
 }
 
 void QtMainExecutor::post(std::function<void()> block) {
-    QMetaObject::invokeMethod(
-        context_, [block = std::move(block)] { block(); }, Qt::QueuedConnection);
+    std::lock_guard lock(mutex_);
+    if (context_) {
+        QMetaObject::invokeMethod(
+            context_, [block = std::move(block)] { block(); }, Qt::QueuedConnection);
+    }
 }
 
 bool QtMainExecutor::isCurrentThread() const {
-    return context_->thread() == QThread::currentThread();
+    return thread_ == QThread::currentThread();
+}
+
+void QtMainExecutor::close() {
+    QObject* context = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        context = std::exchange(context_, nullptr);
+    }
+    // Outside the lock: a discarded block may post again as it is destroyed.
+    delete context;
 }
 
 } // namespace orlix

@@ -3,8 +3,10 @@
 #include "Platform/MainExecutor.h"
 
 #include <memory>
+#include <mutex>
 
 class QObject;
+class QThread;
 
 namespace orlix {
 
@@ -19,9 +21,16 @@ public:
     void post(std::function<void()> block) override;
     bool isCurrentThread() const override;
 
+    // Called on the GUI thread while Qt still runs: the blocks still queued are discarded here and
+    // now, and later posts are dropped. A timer or worker thread may hold the executor past the
+    // application's end; when it lets go, no Qt object is left to destroy on its thread.
+    void close();
+
 private:
+    QThread* const thread_;
+    std::mutex mutex_;
     // Posted blocks are queued calls on this object, so they run on its thread in the order posted
-    // and are discarded with it.
+    // and are discarded with it. Null once closed.
     QObject* context_;
 };
 

@@ -51,6 +51,7 @@ HelperApplication::~HelperApplication() {
     busService_.reset();
     if (executor_) {
         MainQueue::setExecutor(nullptr);
+        executor_->close();
     }
 }
 

@@ -94,5 +94,23 @@ TEST_F(QtMainExecutorTests, DelayedBlocksRunOnTheGuiThreadAfterTheirDelay) {
     EXPECT_TRUE(allOnGuiThread);
 }
 
+TEST(QtMainExecutorClosingTests, DiscardsQueuedBlocksAtOnceAndDropsLaterOnesWhoeverHoldsIt) {
+    auto executor = std::make_shared<QtMainExecutor>();
+    // A timer or worker thread that still holds the executor when the application ends.
+    auto lingering = executor;
+    auto captured = std::make_shared<int>(0);
+    const std::weak_ptr<int> watched = captured;
+    bool ran = false;
+    executor->post([&ran, captured = std::move(captured)] { ran = true; });
+
+    executor->close();
+    EXPECT_TRUE(watched.expired()) << "a queued block outlived the close";
+    std::thread([&] { lingering->post([&ran] { ran = true; }); }).join();
+    executor.reset();
+    std::thread([held = std::move(lingering)]() mutable { held.reset(); }).join();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(ran);
+}
+
 } // namespace
 } // namespace orlix
