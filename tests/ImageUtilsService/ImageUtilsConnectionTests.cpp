@@ -69,6 +69,37 @@ pid_t theService() {
     return pids.empty() ? -1 : *pids.begin();
 }
 
+// The processor time `pid` has used so far, in clock ticks, or -1 once it has gone.
+long cpuTicks(pid_t pid) {
+    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    const auto close = stat.rfind(')');
+    if (close == std::string::npos) {
+        return -1;
+    }
+    // After the name: the state and ten more fields, then user and system time.
+    unsigned long user = 0;
+    unsigned long system = 0;
+    if (std::sscanf(stat.c_str() + close + 1,
+                    " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user, &system) != 2) {
+        return -1;
+    }
+    return static_cast<long>(user + system);
+}
+
+// Whether `pid` got to work within `timeout`: more than a tick of processor time beyond `before`,
+// so that the accounting of earlier work is not taken for it.
+bool startsWorking(pid_t pid, long before, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (Clock::now() < deadline) {
+        const long ticks = cpuTicks(pid);
+        if (ticks < 0 || ticks > before + 1) {
+            return ticks > before + 1;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    return false;
+}
+
 // The --socket argument the service was started with.
 fs::path socketOf(pid_t pid) {
     const std::string arguments = readFile("/proc/" + std::to_string(pid) + "/cmdline");
@@ -193,17 +224,21 @@ TEST_F(ImageUtilsConnectionTest, CallsInFlightEndWithTheServiceAndTheServiceIsRe
     // Large enough that Zopfli works for seconds.
     const auto png = testing::encodePNG(testing::makeTestImage(1600, 1200), 0);
     ASSERT_TRUE(ImageUtilsConnection::call(quantizeRequest(4, 4).encode()));
-    const pid_t service = theService();
 
     for (const bool byTerminate : {false, true}) {
         SCOPED_TRACE(byTerminate ? "terminate" : "SIGKILL");
+        const pid_t service = theService();
+        const long idle = cpuTicks(service);
         std::optional<Expected<Frame, Failure>> outcome;
         Clock::time_point ended;
         std::thread caller([&] {
             outcome = zopfliCall(png);
             ended = Clock::now();
         });
-        std::this_thread::sleep_for(500ms);
+        // Stopped only once the service works on the call, however long the machine takes to
+        // get there.
+        const bool working = startsWorking(service, idle, 30s);
+        EXPECT_TRUE(working) << "the service never began the call";
         const auto stopped = Clock::now();
         if (byTerminate) {
             ImageUtilsConnection::terminate();
