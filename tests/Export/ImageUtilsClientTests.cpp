@@ -162,8 +162,11 @@ TEST_F(HangingServiceTests, AServiceThatDiesOrStopsFailsItsCallButTerminateCance
             }
             caller.join();
             EXPECT_EQ(outcome, end == End::terminated ? Kind::cancelled : Kind::failure);
-            // A stopped service is not left behind to hold its memory.
-            EXPECT_EQ(ProcessStatus::of(service), ProcessStatus::State::ended);
+            // A stopped service is not left behind to hold its memory. (A killed one may still be
+            // on its way out when its connection drops, so it is not asked after here.)
+            if (end == End::stopped) {
+                EXPECT_EQ(ProcessStatus::of(service), ProcessStatus::State::ended);
+            }
         }
     }
     reply.reset();
