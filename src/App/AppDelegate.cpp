@@ -1,12 +1,14 @@
 #include "App/AppDelegate.h"
 
-#include "Model/ImageFileType.h"
 #include "Model/Preferences.h"
 #include "Platform/MainQueue.h"
 #include "Platform/UserDefaults.h"
+#include "Shared/ImageFileType.h"
 #include "Shared/SharedDefinitions.h"
 #include "TaskProcessing/ActivityUIController.h"
 #include "TaskProcessing/ProcessingTracker.h"
+#include "UI/Common/ApplicationActivatedClickEventDetector.h"
+#include "UI/NonEssentialUINotifications.h"
 
 namespace orlix {
 
@@ -20,7 +22,9 @@ AppDelegate::AppDelegate(Services services)
     : services_(std::move(services))
     , imageProcessingController_(ImageProcessingController::create(applicationModalUIState_,
                                                                    services_.processingEnvironment))
-    , processingState_(ProcessingState::create()) {}
+    , processingState_(ProcessingState::create())
+    , applicationActivatedClickEventDetector_(
+          std::make_unique<ApplicationActivatedClickEventDetector>()) {}
 
 AppDelegate::~AppDelegate() = default;
 
@@ -151,14 +155,115 @@ void AppDelegate::observeProcessingCompleted(bool runThenTerminate) {
 }
 
 void AppDelegate::setShouldDisplayStandardUI(bool display) {
-    shouldDisplayStandardUI_ = display;
-    if (services_.setStandardUIVisible) {
-        services_.setStandardUIVisible(display);
+    const bool stored = applicationState_ == ApplicationState::initialized && display;
+    const bool changed = stored != shouldDisplayStandardUI_;
+    shouldDisplayStandardUI_ = stored;
+    if (applicationRunMode_ == ApplicationRunMode::normal && changed) {
+        updateStandardUI();
     }
-    if (display) {
-        updateMessageWindow();
+}
+
+void AppDelegate::updateStandardUI() {
+    createOperationsWindowIfNeeded();
+    updateMessageWindow();
+    updateWindowsVisibility();
+}
+
+void AppDelegate::createOperationsWindowIfNeeded() {
+    const auto& windows = services_.standardWindows;
+    if (!windows || windows->hasOperationsWindow()) {
+        return;
     }
-    updateMessageWindowVisibility(display && Preferences::load().displayOperationsWindow);
+    const std::weak_ptr<AppDelegate> weak = weak_from_this();
+    const auto dropped = [weak](std::vector<std::string> arguments) {
+        return [weak, arguments](const std::vector<Url>& urls) {
+            const auto self = weak.lock();
+            if (!self) {
+                return;
+            }
+            // Files dropped from another program bring Orlix to the front.
+            self->services_.standardWindows->activate();
+            std::vector<std::string> paths;
+            for (const auto& url : urls) {
+                paths.push_back(url.path().string());
+            }
+            self->addImages(paths, arguments);
+        };
+    };
+    const auto clicked = [weak](AddImagesSettings::SettingsType type) {
+        return [weak, type] {
+            if (const auto self = weak.lock()) {
+                self->promptForFiles(type);
+            }
+        };
+    };
+    using Type = AddImagesSettings::SettingsType;
+    windows->createOperationsWindow({dropped({quickOptimizeArgument}), dropped({}),
+                                     dropped({lastUsedSettingsArgument}),
+                                     clicked(Type::quickOptimize), clicked(Type::resizeAndOptimize),
+                                     clicked(Type::usePreviousSettings)});
+}
+
+void AppDelegate::updateWindowsVisibility() {
+    const bool visible = Preferences::load().displayOperationsWindow && shouldDisplayStandardUI_;
+    standardWindowsVisible_ = visible;
+    if (!visible) {
+        const std::weak_ptr<AppDelegate> weak = weak_from_this();
+        setStandardWindowsAlpha(0.0, [weak] {
+            if (const auto self = weak.lock()) {
+                self->closeMessageWindow(false);
+            }
+        });
+        return;
+    }
+    createOperationsWindowIfNeeded();
+    const auto& windows = services_.standardWindows;
+    if (!windows) {
+        return;
+    }
+    // Windows the user put away stay away; they only get their opacity back.
+    const bool hidden = windows->isApplicationHidden();
+    windows->setAlpha(0.0);
+    if (!(hasOrderedInOperationsWindow_ && hidden)) {
+        hasOrderedInOperationsWindow_ = true;
+        windows->makeKeyAndOrderFront();
+    }
+    const auto& messages = services_.messageWindows;
+    if (messages && messages->hasMessageWindow()) {
+        messages->setMessageWindowAlpha(0.0);
+        if (!(hasOrderedInMessageWindow_ && hidden)) {
+            hasOrderedInMessageWindow_ = true;
+            messages->orderFrontMessageWindow();
+        }
+    }
+    setStandardWindowsAlpha(1.0, nullptr);
+}
+
+// The drop window and the message below it fade together; `completion` runs when the drop
+// window's fade ends.
+void AppDelegate::setStandardWindowsAlpha(double alpha, std::function<void()> completion) {
+    if (const auto& messages = services_.messageWindows; messages && messages->hasMessageWindow()) {
+        messages->animateMessageWindowAlpha(alpha);
+    }
+    if (const auto& windows = services_.standardWindows; windows && windows->hasOperationsWindow()) {
+        windows->animateAlpha(alpha, std::move(completion));
+    } else if (completion) {
+        completion();
+    }
+}
+
+void AppDelegate::applicationDidBecomeActive() {
+    NotificationCenter::defaultCenter().post(showNonEssentialUINotification, this);
+}
+
+void AppDelegate::applicationWillResignActive() {
+    NotificationCenter::defaultCenter().post(hideNonEssentialUINotification, this);
+}
+
+void AppDelegate::reopen() {
+    if (standardWindowsVisible_ && services_.standardWindows) {
+        services_.standardWindows->activate();
+    }
 }
 
 void AppDelegate::readFirstRunMessageFlags() {
@@ -226,23 +331,6 @@ void AppDelegate::closeMessageWindow(bool animated) {
     if (windows && windows->hasMessageWindow()) {
         windows->closeMessageWindow(animated);
     }
-}
-
-// With the drop window: faded in, ordered in unless the user put the windows away, or faded out
-// and closed.
-void AppDelegate::updateMessageWindowVisibility(bool visible) {
-    const auto& windows = services_.messageWindows;
-    if (!windows || !windows->hasMessageWindow()) {
-        return;
-    }
-    if (!visible) {
-        closeMessageWindow(true);
-        return;
-    }
-    windows->setMessageWindowAlpha(0.0);
-    hasOrderedInMessageWindow_ = true;
-    windows->orderFrontMessageWindow();
-    windows->animateMessageWindowAlpha(1.0);
 }
 
 void AppDelegate::processingBegan() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "App/MessageWindows.h"
+#include "App/StandardWindows.h"
 #include "Desktop/DistributedNotificationCenter.h"
 #include "Desktop/FileRevealer.h"
 #include "Desktop/Updater.h"
@@ -18,6 +19,8 @@
 #include <vector>
 
 namespace orlix {
+
+class ApplicationActivatedClickEventDetector;
 
 // The application's long-lived objects and the rules of its life: start-up, the two run modes
 // (stay open, or process the files Orlix was launched with and quit), adding images, the end of
@@ -41,8 +44,8 @@ public:
         ImageProcessingController::Environment processingEnvironment;
         // Whether Orlix is the application the user works in.
         std::function<bool()> isActive;
-        // Shows or hides the drop window, the standard interface.
-        std::function<void(bool)> setStandardUIVisible;
+        // The drop window, the standard interface.
+        std::shared_ptr<StandardWindows> standardWindows;
         // The message window below the drop window.
         std::shared_ptr<MessageWindows> messageWindows;
         // Asks whether to quit while images are being processed; true to quit.
@@ -78,10 +81,17 @@ public:
     // cancels the work and quits with 0, or 128 + the signal's number when work was cancelled.
     void quitForSignal(int signalNumber);
     bool isTerminating() const { return terminating_; }
+    // Orlix became the active application, or stopped being it.
+    void applicationDidBecomeActive();
+    void applicationWillResignActive();
+    // A later launch without files: brings forward what the standard interface shows now.
+    void reopen();
 
     ApplicationState applicationState() const { return applicationState_; }
     ApplicationRunMode applicationRunMode() const { return applicationRunMode_; }
     bool shouldDisplayStandardUI() const { return shouldDisplayStandardUI_; }
+    // Only after start-up, and only in the normal run mode, does a change show or hide anything.
+    void setShouldDisplayStandardUI(bool display);
     const std::shared_ptr<ApplicationModalUIState>& applicationModalUIState() const {
         return applicationModalUIState_;
     }
@@ -101,7 +111,8 @@ private:
     void initialize(bool runThenTerminate, Completion completion);
     void finishInitialization(bool runThenTerminate, Completion completion);
     void observeProcessingCompleted(bool runThenTerminate);
-    void setShouldDisplayStandardUI(bool display);
+    void updateStandardUI();
+    void createOperationsWindowIfNeeded();
     // At most one first-run question per launch, the drag panel's first.
     void readFirstRunMessageFlags();
     // Shows the first pending message: the results, then a first-run question.
@@ -110,7 +121,8 @@ private:
     void showMessage(MessageWindows::Message message, bool replacingCurrent,
                      std::function<void()> onDismiss);
     void closeMessageWindow(bool animated);
-    void updateMessageWindowVisibility(bool visible);
+    void updateWindowsVisibility();
+    void setStandardWindowsAlpha(double alpha, std::function<void()> completion);
     void processingBegan();
     void processingCompletedWith(const std::optional<ProcessingStats>& stats);
     void processingCompleted();
@@ -126,6 +138,9 @@ private:
     ApplicationState applicationState_ = ApplicationState::uninitialized;
     ApplicationRunMode applicationRunMode_ = ApplicationRunMode::normal;
     bool shouldDisplayStandardUI_ = false;
+    bool hasOrderedInOperationsWindow_ = false;
+    // The standard windows are shown, as far as the last update decided.
+    bool standardWindowsVisible_ = false;
     bool shouldDisplayProcessingResultsMessage_ = false;
     std::optional<ProcessingStats> processingResultsForDisplay_;
     bool shouldDisplayEnableDragUIMessage_ = false;
@@ -133,6 +148,7 @@ private:
     bool hasOrderedInMessageWindow_ = false;
     std::optional<ProcessingStats> taskStats_;
     bool terminating_ = false;
+    std::unique_ptr<ApplicationActivatedClickEventDetector> applicationActivatedClickEventDetector_;
 
     std::unique_ptr<DistributedNotificationCenter::Observation> distributedImagesAddedObserver_;
     std::unique_ptr<NotificationCenter::ObserverToken> trackerTaskQueuedObserver_;

@@ -1,6 +1,7 @@
 #include "App/OrlixApplication.h"
 
 #include "App/QtMessageWindows.h"
+#include "App/QtStandardWindows.h"
 #include "Desktop/DBusApplicationInstance.h"
 #include "Desktop/DBusDistributedNotificationCenter.h"
 #include "Desktop/DockBadger.h"
@@ -14,13 +15,15 @@
 #include "Platform/Localization.h"
 #include "Platform/MainQueue.h"
 #include "UI/ActivityWindow/StackViewActivityWindowController.h"
-#include "UI/DropPanel/OperationsWindowController.h"
+#include "UI/Common/WindowPresentation.h"
+#include "UI/DropWindow/OperationsWindow.h"
+#include "UI/DropWindow/OperationsWindowController.h"
 #include "UI/ExportSettings/ExportSettingsWindowController.h"
 #include "UI/QtFileChooser.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSessionManager>
@@ -40,16 +43,9 @@ bool askToQuitWhileProcessing() {
     auto* quit =
         alert.addButton(text("Quit", "Quit confirmation button"), QMessageBox::DestructiveRole);
     alert.addButton(text("Cancel", "Quit confirmation button"), QMessageBox::RejectRole);
+    WindowPresentation::prepareDialog(&alert);
     alert.exec();
     return alert.clickedButton() == quit;
-}
-
-std::vector<std::string> paths(const std::vector<Url>& urls) {
-    std::vector<std::string> result;
-    for (const auto& url : urls) {
-        result.push_back(url.path().string());
-    }
-    return result;
 }
 
 } // namespace
@@ -59,68 +55,62 @@ OrlixApplication::OrlixApplication(const CommandLine& commandLine)
 
 OrlixApplication::~OrlixApplication() {
     delegate_.reset();
-    dropWindow_.reset();
+    standardWindows_.reset();
     MainQueue::setExecutor(nullptr);
     if (executor_) {
         executor_->close();
     }
 }
 
-AppDelegate::Services OrlixApplication::services() {
+AppDelegate::Services OrlixApplication::services(QApplication& application) {
     AppDelegate::Services services;
     services.userNotifier = std::make_shared<FreedesktopUserNotifier>();
     services.fileRevealer = std::make_shared<FreedesktopFileRevealer>();
     services.distributedCenter = std::make_shared<DBusDistributedNotificationCenter>();
     services.updater = std::make_shared<PackagedUpdater>();
     services.messageWindows = std::make_shared<QtMessageWindows>(
-        [this] { return dropWindow_ ? dropWindow_->window() : nullptr; }, services.updater);
+        [this]() -> QWidget* {
+            auto* controller =
+                standardWindows_ ? standardWindows_->operationsWindowController() : nullptr;
+            return controller ? controller->window() : nullptr;
+        },
+        services.updater);
     services.processingEnvironment = {
         [] { return std::make_unique<ExportSettingsWindowController>(); },
         [] { return std::make_unique<QtFileChooser>(); },
         [] { return std::make_shared<StackViewActivityWindowController>(); },
         [] { ImageUtilsClient::terminate(); }};
     services.isActive = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
-    services.setStandardUIVisible = [this](bool visible) { showStandardUI(visible); };
+    standardWindows_ = std::make_shared<QtStandardWindows>(
+        menuActions(application), [this] { return !delegate_ || delegate_->requestQuit(); });
+    services.standardWindows = standardWindows_;
     services.confirmQuitWhileProcessing = askToQuitWhileProcessing;
     services.exit = [this](int status) { exit(status); };
     return services;
 }
 
-void OrlixApplication::showStandardUI(bool visible) {
-    if (!dropWindow_ && visible) {
-        const std::weak_ptr<AppDelegate> weak = delegate_;
-        const auto dropped = [this, weak](const char* argument) {
-            return [this, weak, argument](const std::vector<Url>& urls) {
-                // Files dropped from another program bring Orlix to the front.
-                if (dropWindow_ && dropWindow_->window()) {
-                    dropWindow_->window()->activateWindow();
-                }
-                if (const auto delegate = weak.lock()) {
-                    delegate->addImages(paths(urls), argument ? std::vector<std::string>{argument}
-                                                              : std::vector<std::string>{});
-                }
-            };
-        };
-        const auto clicked = [weak](AddImagesSettings::SettingsType type) {
-            return [weak, type] {
-                if (const auto delegate = weak.lock()) {
-                    delegate->promptForFiles(type);
-                }
-            };
-        };
-        using Type = AddImagesSettings::SettingsType;
-        dropWindow_ =
-            std::make_unique<OperationsWindowController>(OperationsWindowController::Callbacks{
-                dropped("-quick-optimize"), dropped(nullptr), dropped("-last-used-settings"),
-                clicked(Type::quickOptimize), clicked(Type::resizeAndOptimize),
-                clicked(Type::usePreviousSettings), [weak] {
-                    const auto delegate = weak.lock();
-                    return !delegate || delegate->requestQuit();
-                }});
-    }
-    if (dropWindow_) {
-        dropWindow_->setVisible(visible);
-    }
+// The drop window's menu: the add-images items and Quit, in its context menu and on their keys.
+QList<QAction*> OrlixApplication::menuActions(QApplication& application) {
+    using Type = AddImagesSettings::SettingsType;
+    const auto item = [this, &application](const char* title, const QKeySequence& keys,
+                                           std::function<void(AppDelegate&)> action) {
+        auto* menuItem = new QAction(text(title, "Menu item"), &application);
+        menuItem->setShortcut(keys);
+        QObject::connect(menuItem, &QAction::triggered, [this, action = std::move(action)] {
+            if (delegate_) {
+                action(*delegate_);
+            }
+        });
+        return menuItem;
+    };
+    return {
+        item("Optimize Only…", Qt::CTRL | Qt::Key_1,
+             [](AppDelegate& delegate) { delegate.promptForFiles(Type::quickOptimize); }),
+        item("Resize and Optimize…", Qt::CTRL | Qt::Key_2,
+             [](AppDelegate& delegate) { delegate.promptForFiles(Type::resizeAndOptimize); }),
+        item("Use Previous Settings…", Qt::CTRL | Qt::Key_3,
+             [](AppDelegate& delegate) { delegate.promptForFiles(Type::usePreviousSettings); }),
+        item("Quit", QKeySequence::Quit, [](AppDelegate& delegate) { delegate.requestQuit(); })};
 }
 
 void OrlixApplication::installQuitRoutes(QApplication& application) {
@@ -142,6 +132,24 @@ void OrlixApplication::installQuitRoutes(QApplication& application) {
                      });
 }
 
+void OrlixApplication::followApplicationState(QApplication& application) {
+    const std::weak_ptr<AppDelegate> weak = delegate_;
+    QObject::connect(&application, &QGuiApplication::applicationStateChanged,
+                     [weak, active = false](Qt::ApplicationState state) mutable {
+                         const auto delegate = weak.lock();
+                         const bool nowActive = state == Qt::ApplicationActive;
+                         if (!delegate || nowActive == active) {
+                             return;
+                         }
+                         active = nowActive;
+                         if (active) {
+                             delegate->applicationDidBecomeActive();
+                         } else {
+                             delegate->applicationWillResignActive();
+                         }
+                     });
+}
+
 int OrlixApplication::run(QApplication& application) {
     application.setQuitOnLastWindowClosed(false);
     executor_ = std::make_shared<QtMainExecutor>();
@@ -152,7 +160,7 @@ int OrlixApplication::run(QApplication& application) {
     if (handedOver()) {
         return 0;
     }
-    delegate_ = AppDelegate::create(services());
+    delegate_ = AppDelegate::create(services(application));
     // Before the first file can arrive, so that the launcher shows every run from its start.
     DockBadger::shared().setEnabled(true);
     const std::weak_ptr<AppDelegate> weak = delegate_;
@@ -166,8 +174,13 @@ int OrlixApplication::run(QApplication& application) {
                 delegate->openFiles(files, arguments);
             }
         });
-    instance_->setActivateHandler([this] { showStandardUI(true); });
+    instance_->setActivateHandler([weak] {
+        if (const auto delegate = weak.lock()) {
+            delegate->reopen();
+        }
+    });
     installQuitRoutes(application);
+    followApplicationState(application);
     if (commandLine_.paths.empty()) {
         delegate_->applicationDidFinishLaunching();
     } else {

@@ -4,17 +4,20 @@
 #include "App/CommandLine.h"
 #include "Desktop/ApplicationInstance.h"
 
+#include <QList>
+
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <vector>
 
+class QAction;
 class QApplication;
 
 namespace orlix {
 
-class OperationsWindowController;
 class QtMainExecutor;
+class QtStandardWindows;
 
 // The program: one instance per session, the desktop services, the windows and the delegate,
 // wired together on the Qt event loop.
@@ -30,16 +33,17 @@ public:
     int run(QApplication& application);
 
 private:
-    AppDelegate::Services services();
-    void showStandardUI(bool visible);
+    AppDelegate::Services services(QApplication& application);
+    QList<QAction*> menuActions(QApplication& application);
     bool handedOver();
     void installQuitRoutes(QApplication& application);
+    void followApplicationState(QApplication& application);
     void exit(int status);
 
     CommandLine commandLine_;
     std::shared_ptr<QtMainExecutor> executor_;
     std::unique_ptr<ApplicationInstance> instance_;
-    std::unique_ptr<OperationsWindowController> dropWindow_;
+    std::shared_ptr<QtStandardWindows> standardWindows_;
     std::shared_ptr<AppDelegate> delegate_;
     // The status of a quit asked for before the event loop ran, which the loop would not see.
     std::optional<int> exitStatus_;

@@ -2,8 +2,8 @@
 
 #include "Export/ExportFileWriter.h"
 #include "Export/ImageExportItem.h"
-#include "Model/ImageFileType.h"
 #include "Platform/Operation.h"
+#include "Shared/ImageFileType.h"
 
 #include <functional>
 #include <memory>

@@ -2,7 +2,7 @@
 
 #include "Helper/DragObserver.h"
 #include "Helper/UserDefaultsKeyWatcher.h"
-#include "Model/ImageFileType.h"
+#include "Shared/ImageFileType.h"
 #include "Platform/MainQueue.h"
 #include "Platform/UserDefaults.h"
 #include "Shared/SharedDefinitions.h"

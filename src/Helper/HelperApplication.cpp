@@ -4,9 +4,7 @@
 #include "Desktop/QuitSignalNotifier.h"
 #include "Helper/AppDelegate.h"
 #include "Helper/DesktopLaunchEnvironment.h"
-#ifdef ORLIX_HELPER_HAS_DROP_PANEL
 #include "Helper/FloatingWindow.h"
-#endif
 #include "Helper/HelperBusService.h"
 #include "Helper/MainProgramLocator.h"
 #include "Helper/X11DragEventSource.h"
@@ -35,15 +33,11 @@ std::shared_ptr<DesktopLaunchEnvironment> desktopEnvironment() {
 HelperApplication::HelperApplication() = default;
 
 FloaterFactory HelperApplication::floaterFactory() const {
-#ifdef ORLIX_HELPER_HAS_DROP_PANEL
     return [environment = environment_](ScreenRect contentRect, ScreenPoint mouseLocation,
                                         std::function<void()> dragEnded) {
         return std::make_unique<FloatingWindow>(contentRect, mouseLocation, std::move(dragEnded),
                                                 environment);
     };
-#else
-    return nullptr;
-#endif
 }
 
 HelperApplication::~HelperApplication() {

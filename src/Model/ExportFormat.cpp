@@ -1,8 +1,8 @@
 #include "Model/ExportFormat.h"
 
-#include "Model/ImageFileType.h"
 #include "Model/PropertyListKey.h"
 #include "Model/PropertyListReading.h"
+#include "Shared/ImageFileType.h"
 
 namespace orlix {
 

@@ -2,9 +2,9 @@
 
 #include "Export/JPEGImageExporter.h"
 #include "Export/PNGImageExporter.h"
-#include "Model/ImageFileType.h"
 #include "Platform/MainQueue.h"
 #include "Platform/UserDefaults.h"
+#include "Shared/ImageFileType.h"
 #include "TaskProcessing/JPEGProcessingImage.h"
 #include "TaskProcessing/PNGProcessingImage.h"
 #include "TaskProcessing/TaskComponent.h"

@@ -1,6 +1,7 @@
 #include "UI/QtFileChooser.h"
 
 #include "Platform/Localization.h"
+#include "UI/Common/WindowPresentation.h"
 
 #include <QFileDialog>
 
@@ -8,6 +9,7 @@ namespace orlix {
 
 std::optional<std::vector<Url>> QtFileChooser::runModal() {
     QFileDialog dialog;
+    WindowPresentation::prepareDialog(&dialog);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilter(
         QString::fromStdString(localized("Images", "File chooser filter of PNG and JPEG files")) +

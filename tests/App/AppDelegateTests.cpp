@@ -1,4 +1,5 @@
 #include "App/AppDelegate.h"
+#include "Model/Preferences.h"
 #include "Platform/MainQueue.h"
 #include "Platform/ScopedManualClock.h"
 #include "Platform/UserDefaults.h"
@@ -9,6 +10,7 @@
 #include "TaskProcessing/Eventually.h"
 #include "TaskProcessing/FakeActivityWindow.h"
 #include "TaskProcessing/ImageProcessingNotifications.h"
+#include "UI/NonEssentialUINotifications.h"
 
 #include <gtest/gtest.h>
 
@@ -124,6 +126,32 @@ public:
     std::vector<std::string> calls;
 };
 
+// Records what the delegate asks of the standard windows, as one line per request.
+class FakeStandardWindows : public StandardWindows {
+public:
+    bool hasOperationsWindow() const override { return created; }
+    void createOperationsWindow(Callbacks made) override {
+        created = true;
+        callbacks = std::move(made);
+        calls.push_back("create");
+    }
+    bool isApplicationHidden() const override { return hidden; }
+    void setAlpha(double alpha) override { calls.push_back("alpha " + std::to_string(int(alpha))); }
+    void makeKeyAndOrderFront() override { calls.push_back("front"); }
+    void animateAlpha(double alpha, std::function<void()> completion) override {
+        calls.push_back("fade " + std::to_string(int(alpha)));
+        if (completion) {
+            completion();
+        }
+    }
+    void activate() override { calls.push_back("activate"); }
+
+    bool created = false;
+    bool hidden = false;
+    Callbacks callbacks;
+    std::vector<std::string> calls;
+};
+
 class AppDelegateTests : public ::testing::Test {
 protected:
     AppDelegateTests() {
@@ -149,7 +177,7 @@ protected:
         services.updater = updater;
         services.processingEnvironment = {nullptr, nullptr, [this] { return window; }, [] {}};
         services.isActive = [this] { return active; };
-        services.setStandardUIVisible = [this](bool visible) { standardUI.push_back(visible); };
+        services.standardWindows = windows;
         services.messageWindows = messages;
         services.confirmQuitWhileProcessing = [this] {
             EXPECT_TRUE(delegate->applicationModalUIState()
@@ -209,7 +237,7 @@ protected:
     bool answerQuit = false;
     int quitQuestions = 0;
     std::optional<int> exitStatus;
-    std::vector<bool> standardUI;
+    std::shared_ptr<FakeStandardWindows> windows = std::make_shared<FakeStandardWindows>();
     std::shared_ptr<FakeMessageWindows> messages = std::make_shared<FakeMessageWindows>();
     std::vector<Url> recent;
     std::shared_ptr<AppDelegate> delegate = AppDelegate::create(services());
@@ -227,7 +255,7 @@ TEST_F(AppDelegateTests, LaunchedForFilesRunsWithoutWindowAndQuitsAfterTheRun) {
     delegate->applicationDidFinishLaunching();
     EXPECT_EQ(delegate->applicationRunMode(), Mode::runThenTerminate)
         << "the later launch notice does not change the mode";
-    EXPECT_EQ(standardUI, std::vector<bool>{false});
+    EXPECT_TRUE(windows->calls.empty()) << "no standard interface in this mode";
     runUntilTheEndOfTheRun();
     ASSERT_TRUE(eventually(*loop, [&] { return exitStatus.has_value(); }));
     EXPECT_EQ(exitStatus, 0);
@@ -258,7 +286,7 @@ TEST_F(AppDelegateTests, AFailureKeepsTheProgramOpenWithItsResults) {
 
 TEST_F(AppDelegateTests, FilesOpenedLaterComeWithTheArgumentsOfTheirOwnRequest) {
     delegate->applicationDidFinishLaunching();
-    EXPECT_EQ(standardUI, std::vector<bool>{true});
+    EXPECT_TRUE(windows->created);
     EXPECT_EQ(updater->checks, 1);
     // A later launch's own arguments choose the settings of its files.
     delegate->openFiles({image("a.jpg")}, {"-quick-optimize"});
@@ -365,6 +393,7 @@ TEST_F(AppDelegateTests, ASignalWithNothingToCancelQuitsWithZero) {
 
 using Message = MessageWindows::Message;
 using Calls = std::vector<std::string>;
+// Faded in from nothing and ordered in, the same for the drop window and the message.
 const Calls shownWithTheDropWindow{"alpha 0", "front", "fade 1"};
 
 TEST_F(AppDelegateTests, OneFirstRunQuestionPerLaunchTheDragPanelsFirst) {
@@ -418,7 +447,8 @@ TEST_F(AppDelegateTests, ARunForFilesWithAFailureStaysOpenWithTheResultsBelowThe
     ASSERT_TRUE(eventually(*loop, [&] { return ended; }));
     EXPECT_EQ(delegate->applicationRunMode(), Mode::normal);
     EXPECT_FALSE(exitStatus.has_value());
-    EXPECT_EQ(standardUI.back(), true) << "the drop window is shown";
+    EXPECT_EQ(windows->calls, (Calls{"create", "alpha 0", "front", "fade 1"}))
+        << "the drop window is shown";
     Calls expected{"create results"};
     expected.insert(expected.end(), shownWithTheDropWindow.begin(), shownWithTheDropWindow.end());
     EXPECT_EQ(messages->calls, expected);
@@ -428,10 +458,95 @@ TEST_F(AppDelegateTests, HidingTheStandardInterfaceTakesTheMessageAway) {
     delegate->applicationDidFinishLaunching();
     messages->calls.clear();
     NotificationCenter::defaultCenter().post(imageProcessingHideStandardUINotification);
-    EXPECT_EQ(messages->calls, Calls{"close animated"});
+    EXPECT_EQ(messages->calls, (Calls{"fade 0", "close"})) << "it fades with the drop window";
     EXPECT_FALSE(messages->hasMessageWindow());
     NotificationCenter::defaultCenter().post(imageProcessingShowStandardUINotification);
     EXPECT_EQ(messages->shown, Message::enableDragUI) << "still pending, so shown again";
+}
+
+TEST_F(AppDelegateTests, TheStandardInterfaceAppearsOnlyOnceStartUpHasFinished) {
+    delegate->setShouldDisplayStandardUI(true);
+    EXPECT_FALSE(delegate->shouldDisplayStandardUI()) << "before start-up it stays false";
+    EXPECT_TRUE(windows->calls.empty());
+    delegate->applicationDidFinishLaunching();
+    EXPECT_EQ(windows->calls, (Calls{"create", "alpha 0", "front", "fade 1"}));
+}
+
+TEST_F(AppDelegateTests, ProcessingHidesAndShowsTheStandardInterfaceOnlyOnChanges) {
+    delegate->applicationDidFinishLaunching();
+    windows->calls.clear();
+    auto& center = NotificationCenter::defaultCenter();
+    center.post(imageProcessingHideStandardUINotification);
+    center.post(imageProcessingHideStandardUINotification);
+    EXPECT_EQ(windows->calls, Calls{"fade 0"});
+    windows->calls.clear();
+    center.post(imageProcessingShowStandardUINotification);
+    EXPECT_EQ(windows->calls, shownWithTheDropWindow);
+
+    // Put away by the user while hidden: it only gets its opacity back.
+    center.post(imageProcessingHideStandardUINotification);
+    windows->hidden = true;
+    windows->calls.clear();
+    messages->calls.clear();
+    center.post(imageProcessingShowStandardUINotification);
+    EXPECT_EQ(windows->calls, (Calls{"alpha 0", "fade 1"}));
+    EXPECT_EQ(messages->calls, (Calls{"create drag", "alpha 0", "fade 1"}))
+        << "the message below it is not ordered in either";
+}
+
+TEST_F(AppDelegateTests, WithoutTheDropWindowPreferenceTheWindowNeverComesForward) {
+    auto preferences = Preferences::load();
+    preferences.displayOperationsWindow = false;
+    preferences.save();
+    delegate->applicationDidFinishLaunching();
+    EXPECT_EQ(windows->calls, (Calls{"create", "fade 0"}));
+    delegate->reopen();
+    EXPECT_EQ(windows->calls.size(), 2u) << "nothing shown, nothing raised";
+}
+
+TEST_F(AppDelegateTests, ASecondLaunchRaisesOnlyWhatIsShown) {
+    delegate->openFiles({image("a.jpg")}, {"-quick-optimize"});
+    delegate->reopen();
+    EXPECT_TRUE(windows->calls.empty()) << "a run for files shows no standard interface";
+    EXPECT_FALSE(delegate->shouldDisplayStandardUI());
+}
+
+TEST_F(AppDelegateTests, ReopeningBringsTheShownDropWindowForward) {
+    delegate->applicationDidFinishLaunching();
+    windows->calls.clear();
+    delegate->reopen();
+    EXPECT_EQ(windows->calls, Calls{"activate"});
+    NotificationCenter::defaultCenter().post(imageProcessingHideStandardUINotification);
+    windows->calls.clear();
+    delegate->reopen();
+    EXPECT_TRUE(windows->calls.empty()) << "during a run the drop window stays hidden";
+}
+
+TEST_F(AppDelegateTests, ADropBringsOrlixForwardAndAddsTheFilesWithTheZonesSettings) {
+    delegate->applicationDidFinishLaunching();
+    windows->calls.clear();
+    TestImages::writeBytes(inputs / "c.gif", {'G', 'I', 'F'});
+    windows->callbacks.quickOptimize(
+        {Url::fileUrl(image("a.JPG")), Url::fileUrl(inputs / "c.gif")});
+    EXPECT_EQ(windows->calls, Calls{"activate"});
+    runUntilTheEndOfTheRun();
+    EXPECT_EQ(recent, std::vector<Url>{Url::fileUrl(inputs / "a.JPG")})
+        << "only the image, without asking for settings";
+}
+
+TEST_F(AppDelegateTests, ActivationChangesTellTheOtherWindowsToShowOrHideDecoration) {
+    std::vector<std::string> posted;
+    auto& center = NotificationCenter::defaultCenter();
+    const auto record = [&](const char* name) {
+        return center.addObserver(name, delegate.get(),
+                                  [&posted, name](const Notification&) { posted.push_back(name); });
+    };
+    const auto show = record(showNonEssentialUINotification);
+    const auto hide = record(hideNonEssentialUINotification);
+    delegate->applicationWillResignActive();
+    delegate->applicationDidBecomeActive();
+    EXPECT_EQ(posted, (std::vector<std::string>{hideNonEssentialUINotification,
+                                                showNonEssentialUINotification}));
 }
 
 } // namespace

@@ -189,11 +189,11 @@ TEST_F(HeaderTests, TextsTurnGreyWhileTheApplicationIsInactive) {
     emit qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
     EXPECT_FALSE(header_.isActivated());
     EXPECT_EQ(header_.progressStatusLabel()->palette().color(QPalette::WindowText),
-              QColor(Qt::lightGray));
+              QColor(170, 170, 170));
     emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
     EXPECT_TRUE(header_.isActivated());
     EXPECT_NE(header_.progressStatusLabel()->palette().color(QPalette::WindowText),
-              QColor(Qt::lightGray));
+              QColor(170, 170, 170));
 }
 
 class RowTests : public ::testing::Test {

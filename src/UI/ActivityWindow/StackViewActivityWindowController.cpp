@@ -2,19 +2,17 @@
 
 #include "Model/Preferences.h"
 #include "Platform/MainQueue.h"
-#include "Shared/SharedDefinitions.h"
 #include "TaskProcessing/ProcessingStats.h"
 #include "TaskProcessing/ProcessingTracker.h"
 #include "UI/ActivityWindow/StackViewActivityHeaderViewController.h"
 #include "UI/ActivityWindow/StackViewActivityItemViewController.h"
 #include "UI/ActivityWindow/StackViewActivityWindow.h"
 #include "UI/Common/OpacityFader.h"
+#include "UI/Common/WindowPresentation.h"
 #include "UI/NonEssentialUINotifications.h"
 
-#include <QGuiApplication>
 #include <QPointer>
 #include <QPropertyAnimation>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include <chrono>
@@ -85,14 +83,6 @@ void StackViewActivityWindowController::setUpWindow() {
     activityStackLayout_->setContentsMargins(0, 0, 0, 0);
     activityStackLayout_->setSpacing(0);
     content->addWidget(activityStackView_, 0, Qt::AlignTop);
-
-    if (const auto* screen = QGuiApplication::primaryScreen()) {
-        // Flipped from a bottom-up screen: the top edge sits a little under the top margin the
-        // drop window keeps.
-        const QRect area = screen->geometry();
-        const int top = area.top() + int(windowTopMargin - 4.0);
-        window_->move(area.left() + (area.width() - stackWidth) / 2, top);
-    }
 
     headerViewController_ =
         std::make_unique<StackViewActivityHeaderViewController>(activityStackView_);
@@ -193,9 +183,7 @@ void StackViewActivityWindowController::setHeaderState(const Notification& notif
 
 void StackViewActivityWindowController::makeWindowKeyAndOrderFront() {
     loadWindow();
-    window_->show();
-    window_->raise();
-    window_->activateWindow();
+    WindowPresentation::orderFront(window_);
 }
 
 void StackViewActivityWindowController::setActivityStackVisible(bool visible) {
@@ -204,7 +192,7 @@ void StackViewActivityWindowController::setActivityStackVisible(bool visible) {
     }
     if (visible) {
         if (window_->isHidden()) {
-            window_->show();
+            WindowPresentation::orderFront(window_);
         }
         OpacityFader::fade(window_, 1.0, fadeDuration);
         return;

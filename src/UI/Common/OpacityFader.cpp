@@ -125,6 +125,15 @@ void OpacityFader::fade(QWidget* widget, double opacity, Clock::Duration duratio
     });
 }
 
+void OpacityFader::set(QWidget* widget, double opacity) {
+    if (!widget) {
+        return;
+    }
+    widget->setProperty(generationProperty, widget->property(generationProperty).toInt() + 1);
+    widget->setProperty(targetProperty, opacity);
+    setOpacity(widget, opacity);
+}
+
 void OpacityFader::fadeIn(QWidget* widget, Clock::Duration duration) {
     if (!widget) {
         return;

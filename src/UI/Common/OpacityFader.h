@@ -19,6 +19,8 @@ public:
     // `finished` runs once the widget has reached `opacity`, unless another fade came first.
     static void fade(QWidget* widget, double opacity, Clock::Duration duration,
                      std::function<void()> finished = {});
+    // Sets the opacity at once; a fade under way ends without its completion.
+    static void set(QWidget* widget, double opacity);
     // Shows a hidden widget from transparent.
     static void fadeIn(QWidget* widget, Clock::Duration duration);
     // The opacity the widget has or is fading to; 1 for a widget never faded.

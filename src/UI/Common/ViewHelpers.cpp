@@ -24,10 +24,13 @@ QList<QLabel*> textFieldsInViewTree(QWidget* view) {
 }
 
 void recolorTextFields(QWidget* view, bool active) {
-    if (!view) {
-        return;
+    if (view) {
+        setTextFieldsColor(view, active ? Palette::activeLabel(view->palette())
+                                        : Palette::inactiveLabel());
     }
-    const QColor color = active ? Palette::activeLabel(view->palette()) : Palette::inactiveLabel();
+}
+
+void setTextFieldsColor(QWidget* view, const QColor& color) {
     for (auto* label : textFieldsInViewTree(view)) {
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, color);
@@ -46,12 +49,16 @@ void pinToSuperview(QWidget* view, int left, int top, int right, int bottom) {
             return;
         }
         layout = new QGridLayout(parent);
+        layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
     }
-    // One grid cell per parent: views pinned to the same parent lie on top of each other, in the
-    // order they were pinned, as with constraints.
-    layout->setContentsMargins(left, top, right, bottom);
-    layout->addWidget(view, 0, 0);
+    // One grid cell per parent, with a layout of its own per view for its insets: views pinned to
+    // the same parent lie on top of each other, in the order they were pinned, as with
+    // constraints, and the parent still takes its size from them.
+    auto* insets = new QGridLayout;
+    insets->setContentsMargins(left, top, right, bottom);
+    insets->addWidget(view, 0, 0);
+    layout->addLayout(insets, 0, 0);
 }
 
 } // namespace orlix

@@ -1,4 +1,4 @@
-#include "Model/ImageFileType.h"
+#include "Shared/ImageFileType.h"
 
 #include <algorithm>
 #include <iterator>
