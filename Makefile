@@ -25,7 +25,7 @@ BENCH_PACKAGES := libjpeg-turbo-progs imagemagick libjxl-devtools time pngquant 
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps pkgs install package build test test-asan test-tsan bench demo format \
+.PHONY: all deps pkgs install package build test test-drop test-asan test-tsan bench demo format \
 	format-check clean \
 	fuzz-build fuzz fuzz-all fuzz-corpus
 
@@ -69,19 +69,24 @@ package: deps
 		DEB_BUILD_PROFILES=nocheck dpkg-buildpackage -us -uc -b --no-pre-clean
 	@ls $(PACKAGE_DIR)/orlix_*.deb
 
+# The drop check drives a real X display; it runs on its own, after the rest (`make test-drop`).
 test: build
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) -LE drop-end-to-end
+
+test-drop: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -L drop-end-to-end
 
 test-asan: deps
 	$(call configure,$(ASAN_DIR),-DORLIX_SANITIZE=address)
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-		ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
+		ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE drop-end-to-end
 
 test-tsan: deps
 	$(call configure,$(TSAN_DIR),-DORLIX_SANITIZE=thread)
 	cmake --build $(TSAN_DIR) -j $(JOBS)
-	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_DIR) --output-on-failure -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_DIR) --output-on-failure -j $(JOBS) \
+		-LE drop-end-to-end
 
 # Fuzzing (clang, libFuzzer, AddressSanitizer and UBSan): `make fuzz TARGET=name SECONDS=n` runs
 # one target, `make fuzz-all SECONDS=n` each in turn; both fail on the first fault found.

@@ -8,6 +8,13 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+    // Orlix places its windows itself, which a Wayland client cannot do: in a Wayland session it
+    // runs on XWayland when that is there, unless the user chose a platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
     // Qt sees only the program's name: a file named like one of its options must stay a file.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto commandLine = orlix::CommandLine::parse(arguments);

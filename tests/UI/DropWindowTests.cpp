@@ -153,6 +153,21 @@ TEST_F(DropWindowTests, SeparatorsGoBesideTheActiveZoneOnly) {
     drop(window, pngs.get(), previousPoint);
 }
 
+TEST_F(DropWindowTests, ThePointerOnAZonesTextIsOnTheZone) {
+    const auto* hint = panel().usePreviousSettingsView()->findChildren<QLabel*>().last();
+    const QPoint onText = hint->mapTo(window, hint->rect().center());
+    move(window, onText);
+    move(window, onText + QPoint(1, 0));
+    EXPECT_EQ(state(), (State{ViewType::usePreviousSettings, MouseState::hover}));
+    click(onText);
+    EXPECT_EQ(clicks, std::vector<ViewType>{}) << "this zone has no clicked callback here";
+    controller.usePreviousSettingsClickedCallback = [this] {
+        clicks.push_back(ViewType::usePreviousSettings);
+    };
+    click(onText);
+    EXPECT_EQ(clicks, std::vector<ViewType>{ViewType::usePreviousSettings});
+}
+
 TEST_F(DropWindowTests, AClickIsAPressAndAReleaseInTheSameZone) {
     press(window, quickPoint);
     EXPECT_EQ(state(), (State{ViewType::quickOptimize, MouseState::click}));

@@ -8,7 +8,11 @@ namespace orlix {
 
 NotFirstMouseAcceptingTextField::NotFirstMouseAcceptingTextField(const QString& text,
                                                                  QWidget* parent)
-    : QLabel(text, parent) {}
+    : QLabel(text, parent) {
+    // Moves over the label reach it, which passes them on to the view below: a pointer resting on
+    // a zone's text rests on the zone.
+    setMouseTracking(true);
+}
 
 bool NotFirstMouseAcceptingTextField::acceptsFirstMouse(const QMouseEvent* event) const {
     return !(event && ApplicationActivatedClickEventDetector::isActivationClick(event));

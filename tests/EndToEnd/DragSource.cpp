@@ -1,0 +1,64 @@
+// A small drag source for the end-to-end drop check: a window that, when pressed, drags the files
+// named on its command line as file URLs (copy only), as a file manager would. It prints "ready"
+// with its window's place once it is on screen, and "dropped" or "refused" when the drag ends.
+#include <QApplication>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include <cstdio>
+
+namespace {
+
+class DragSource final : public QWidget {
+public:
+    explicit DragSource(QList<QUrl> urls)
+        : urls_(std::move(urls)) {
+        setWindowTitle(QStringLiteral("orlix-drag-source"));
+        setFixedSize(120, 120);
+        setStyleSheet(QStringLiteral("background: #808080"));
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() != Qt::LeftButton) {
+            return;
+        }
+        auto* drag = new QDrag(this);
+        auto* data = new QMimeData;
+        data->setUrls(urls_);
+        drag->setMimeData(data);
+        const auto action = drag->exec(Qt::CopyAction);
+        std::printf("%s\n", action == Qt::CopyAction ? "dropped" : "refused");
+        std::fflush(stdout);
+    }
+
+    void showEvent(QShowEvent* event) override {
+        QWidget::showEvent(event);
+        QTimer::singleShot(500, this, [this] {
+            const QPoint centre = mapToGlobal(rect().center());
+            std::printf("ready %d %d\n", centre.x(), centre.y());
+            std::fflush(stdout);
+        });
+    }
+
+private:
+    QList<QUrl> urls_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QList<QUrl> urls;
+    for (const auto& argument : QApplication::arguments().mid(1)) {
+        urls.push_back(QUrl::fromLocalFile(argument));
+    }
+    DragSource source(urls);
+    source.move(40, 600);
+    source.show();
+    return application.exec();
+}
