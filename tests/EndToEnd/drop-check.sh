@@ -18,7 +18,12 @@ export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 
-fail() { echo "drop check: $*" >&2; [ -f "$work/orlix.log" ] && cat "$work/orlix.log" >&2; exit 1; }
+fail() {
+    echo "drop check: $*" >&2
+    xwininfo -root -tree | grep -i orlix >&2 || true
+    [ -f "$work/orlix.log" ] && cat "$work/orlix.log" >&2
+    exit 1
+}
 
 # until SECONDS COMMAND...: runs COMMAND every 0.2 s until it succeeds; fails after SECONDS.
 until_true() {

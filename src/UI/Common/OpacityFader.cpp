@@ -91,6 +91,7 @@ void OpacityFader::fade(QWidget* widget, double opacity, Clock::Duration duratio
     if (!widget) {
         return;
     }
+
     const int generation = widget->property(generationProperty).toInt() + 1;
     widget->setProperty(generationProperty, generation);
     widget->setProperty(targetProperty, opacity);
