@@ -245,7 +245,8 @@ void AppDelegate::setStandardWindowsAlpha(double alpha, std::function<void()> co
     if (const auto& messages = services_.messageWindows; messages && messages->hasMessageWindow()) {
         messages->animateMessageWindowAlpha(alpha);
     }
-    if (const auto& windows = services_.standardWindows; windows && windows->hasOperationsWindow()) {
+    if (const auto& windows = services_.standardWindows;
+        windows && windows->hasOperationsWindow()) {
         windows->animateAlpha(alpha, std::move(completion));
     } else if (completion) {
         completion();

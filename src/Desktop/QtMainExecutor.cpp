@@ -28,8 +28,17 @@ QtMainExecutor::~QtMainExecutor() {
 void QtMainExecutor::post(std::function<void()> block) {
     std::lock_guard lock(mutex_);
     if (context_) {
+        // Qt lets go of a queued call on whichever thread holds it last, and that is the posting
+        // thread when the GUI thread has run the call before the post returns. The block is taken
+        // out to run, so that what it holds (widgets, say) is released on the GUI thread.
         QMetaObject::invokeMethod(
-            context_, [block = std::move(block)] { block(); }, Qt::QueuedConnection);
+            context_,
+            [block = std::move(block)]() mutable {
+                std::function<void()> running;
+                running.swap(block);
+                running();
+            },
+            Qt::QueuedConnection);
     }
 }
 

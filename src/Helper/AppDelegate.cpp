@@ -2,9 +2,9 @@
 
 #include "Helper/DragObserver.h"
 #include "Helper/UserDefaultsKeyWatcher.h"
-#include "Shared/ImageFileType.h"
 #include "Platform/MainQueue.h"
 #include "Platform/UserDefaults.h"
+#include "Shared/ImageFileType.h"
 #include "Shared/SharedDefinitions.h"
 
 #include <utility>

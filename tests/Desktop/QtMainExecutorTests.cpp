@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -70,6 +71,35 @@ TEST_F(QtMainExecutorTests, BlocksRunLaterOnTheGuiThreadInTheOrderPostedFromAnyT
         expected[static_cast<std::size_t>(value)] = value;
     }
     EXPECT_EQ(order, expected);
+    EXPECT_EQ(offThread, 0);
+}
+
+// What a block holds (a row's widgets, say) must go where the block ran: Qt destroys a queued
+// call on whichever thread lets go of it last, and the posting thread may be the last when the
+// GUI thread has run the call before the post returned.
+TEST_F(QtMainExecutorTests, WhatABlockHoldsIsReleasedOnTheGuiThreadEvenWhenItRanAtOnce) {
+    struct Held {
+        std::atomic<int>* offThread;
+        ~Held() {
+            if (!onGuiThread()) {
+                ++*offThread;
+            }
+        }
+    };
+    constexpr int posts = 20000;
+    std::atomic<int> offThread = 0;
+    int ran = 0;
+    std::atomic<bool> posted = false;
+    std::thread worker([&] {
+        for (int index = 0; index < posts; ++index) {
+            executor().post([&ran, held = std::make_shared<Held>(&offThread)] { ++ran; });
+        }
+        posted = true;
+    });
+    // The GUI thread runs the calls while the worker is still posting them.
+    const bool done = runEventLoopUntil([&] { return posted && ran == posts; });
+    worker.join();
+    ASSERT_TRUE(done);
     EXPECT_EQ(offThread, 0);
 }
 
