@@ -6,7 +6,6 @@
 #include "UI/Common/OpacityFader.h"
 #include "UI/DropWindow/EnableDragUIMessageViewController.h"
 
-#include <QPointer>
 #include <QWidget>
 
 namespace orlix {
@@ -54,7 +53,7 @@ void QtMessageWindows::orderFrontMessageWindow() {
 
 void QtMessageWindows::setMessageWindowAlpha(double alpha) {
     if (controller_ && controller_->window()) {
-        controller_->window()->setWindowOpacity(alpha);
+        OpacityFader::set(controller_->window(), alpha);
     }
 }
 
@@ -63,11 +62,7 @@ void QtMessageWindows::animateMessageWindowAlpha(double alpha) {
     if (!window) {
         return;
     }
-    OpacityFader::fade(window, alpha, fadeDuration, [window = QPointer<QWidget>(window), alpha] {
-        if (window && alpha == 0.0) {
-            window->hide();
-        }
-    });
+    OpacityFader::fadeWindow(window, alpha, fadeDuration);
 }
 
 void QtMessageWindows::closeMessageWindow(bool animated) {

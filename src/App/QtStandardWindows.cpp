@@ -6,7 +6,6 @@
 #include "UI/DropWindow/OperationsWindowController.h"
 
 #include <QAction>
-#include <QPointer>
 
 #include <utility>
 
@@ -67,16 +66,7 @@ void QtStandardWindows::animateAlpha(double alpha, std::function<void()> complet
     if (alpha > 0.0 && window->isHidden()) {
         WindowPresentation::orderFront(window);
     }
-    OpacityFader::fade(
-        window, alpha, fadeDuration,
-        [window = QPointer<QWidget>(window), alpha, completion = std::move(completion)] {
-            if (window && alpha == 0.0) {
-                window->hide();
-            }
-            if (completion) {
-                completion();
-            }
-        });
+    OpacityFader::fadeWindow(window, alpha, fadeDuration, std::move(completion));
 }
 
 void QtStandardWindows::activate() {

@@ -2,6 +2,7 @@
 #include "App/MessageBackgroundView.h"
 #include "App/MessageWindowController.h"
 #include "App/QtMessageWindows.h"
+#include "App/QtStandardWindows.h"
 
 #include "Desktop/Updater.h"
 #include "Platform/MainQueue.h"
@@ -14,6 +15,8 @@
 #include "UI/Common/DeactivatableUI.h"
 #include "UI/Common/MessageQuestionView.h"
 #include "UI/Common/Palette.h"
+#include "UI/DropWindow/OperationsWindow.h"
+#include "UI/DropWindow/OperationsWindowController.h"
 
 #include <gtest/gtest.h>
 
@@ -155,8 +158,9 @@ class QtMessageWindowsTests : public ::testing::Test {
 protected:
     QtMessageWindowsTests() {
         MainQueue::setExecutor(loop_);
-        dropWindow_.setGeometry(200, 75, 440, 180);
+        standardWindows_.createOperationsWindow({});
     }
+    QWidget* dropWindow() const { return standardWindows_.operationsWindowController()->window(); }
     ~QtMessageWindowsTests() override {
         windows_.reset();
         loop_->runUntilIdle();
@@ -172,16 +176,18 @@ protected:
     testing::ScopedEnvironment configHome_{"XDG_CONFIG_HOME", folder_.path().string()};
     testing::ScopedManualClock clock_;
     std::shared_ptr<RunLoop> loop_ = std::make_shared<RunLoop>();
-    QWidget dropWindow_{nullptr, Qt::FramelessWindowHint};
+    QtStandardWindows standardWindows_{{}, nullptr};
     std::shared_ptr<QtMessageWindows> windows_ =
-        std::make_shared<QtMessageWindows>([this] { return &dropWindow_; }, nullptr);
+        std::make_shared<QtMessageWindows>([this] { return dropWindow(); }, nullptr);
 };
 
 TEST_F(QtMessageWindowsTests, TheMessageHangsBelowTheDropWindowAndGoesOnceFadedOut) {
     ProcessingStats none;
     windows_->createMessageWindow(MessageWindows::Message::processingResults, none, nullptr);
     QWidget* window = windows_->messageWindowController()->window();
-    EXPECT_EQ(window->pos(), QPoint(200, 265));
+    const QRect drop = dropWindow()->frameGeometry();
+    EXPECT_EQ(window->geometry().topLeft(), QPoint(drop.left(), drop.bottom() + 1 + 10));
+    EXPECT_EQ(window->width(), drop.width()) << "as wide as the drop window";
     windows_->orderFrontMessageWindow();
     EXPECT_TRUE(window->isVisible());
 

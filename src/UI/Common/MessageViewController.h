@@ -10,8 +10,9 @@ namespace orlix {
 // dismisser. The message owns its view; the window only lends it a place.
 class MessageViewController : public DismissableUI {
 public:
-    // The width of the message window and of every message in it.
-    static constexpr int messageWidth = 440;
+    // The width of the message window and of every message in it: the drop window's, which the
+    // message hangs below.
+    static constexpr int messageWidth = 560;
 
     // nullptr once the view is gone.
     virtual QWidget* view() const = 0;

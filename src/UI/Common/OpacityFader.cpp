@@ -126,6 +126,19 @@ void OpacityFader::fade(QWidget* widget, double opacity, Clock::Duration duratio
     });
 }
 
+void OpacityFader::fadeWindow(QWidget* window, double opacity, Clock::Duration duration,
+                              std::function<void()> finished) {
+    fade(window, opacity, duration,
+         [weakWindow = QPointer<QWidget>(window), opacity, finished = std::move(finished)] {
+             if (weakWindow && opacity == 0.0) {
+                 weakWindow->hide();
+             }
+             if (finished) {
+                 finished();
+             }
+         });
+}
+
 void OpacityFader::set(QWidget* widget, double opacity) {
     if (!widget) {
         return;

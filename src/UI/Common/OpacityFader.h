@@ -19,6 +19,10 @@ public:
     // `finished` runs once the widget has reached `opacity`, unless another fade came first.
     static void fade(QWidget* widget, double opacity, Clock::Duration duration,
                      std::function<void()> finished = {});
+    // Fades a window; faded out, it is hidden, since on X11 a see-through window still takes
+    // clicks and without a compositor it would not even look transparent.
+    static void fadeWindow(QWidget* window, double opacity, Clock::Duration duration,
+                           std::function<void()> finished = {});
     // Sets the opacity at once; a fade under way ends without its completion.
     static void set(QWidget* widget, double opacity);
     // Shows a hidden widget from transparent.
