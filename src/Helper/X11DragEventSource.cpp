@@ -1,6 +1,6 @@
 #include "Helper/X11DragEventSource.h"
 
-#include "Helper/UriList.h"
+#include "Shared/UriList.h"
 
 #include <xcb/xfixes.h>
 

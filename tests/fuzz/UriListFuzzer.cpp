@@ -1,9 +1,9 @@
-// The text/uri-list of a drag, as the helper reads it: whatever the text, only local files come
-// out, each a URL whose text reads back as itself; and a list made of file URLs gives back
-// exactly those files, in order, whichever line ends and comments it carries.
+// The text/uri-list of a drag, as the drop windows and the helper read it: whatever the text, only
+// local files come out, each a URL whose text reads back as itself; and a list made of file URLs
+// gives back exactly those files, in order, whichever line ends and comments it carries.
 #include "Require.h"
 
-#include "Helper/UriList.h"
+#include "Shared/UriList.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -50,10 +50,10 @@ std::string listOf(FuzzedDataProvider& input, std::vector<Url>& files) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
     const auto text = input.ConsumeRandomLengthString(4096);
-    requireOnlyLocalFiles(helper::UriList::fileUrls(text), text);
+    requireOnlyLocalFiles(UriList::fileUrls(text), text);
 
     std::vector<Url> files;
     const auto list = listOf(input, files);
-    fuzzing::require(helper::UriList::fileUrls(list) == files, "every file listed comes back");
+    fuzzing::require(UriList::fileUrls(list) == files, "every file listed comes back");
     return 0;
 }

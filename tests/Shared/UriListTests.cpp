@@ -1,8 +1,8 @@
-#include "Helper/UriList.h"
+#include "Shared/UriList.h"
 
 #include <gtest/gtest.h>
 
-namespace orlix::helper {
+namespace orlix {
 namespace {
 
 std::vector<std::string> pathsOf(std::string_view text) {
@@ -20,6 +20,9 @@ TEST(UriListTests, LinesAreLocalFileUrisAndCommentsAreSkipped) {
     EXPECT_EQ(pathsOf("\nfile:///tmp/a.png\n\nfile:///tmp/c.png"),
               (std::vector<std::string>{"/tmp/a.png", "/tmp/c.png"}));
     EXPECT_TRUE(pathsOf("").empty());
+    // Padding around a URI is no part of it.
+    EXPECT_EQ(pathsOf("  file:///tmp/a.png \t\r\n\t# indented comment\n"),
+              (std::vector<std::string>{"/tmp/a.png"}));
 }
 
 TEST(UriListTests, EscapesAreDecodedAndWhatIsNoLocalFileIsDropped) {
@@ -34,4 +37,4 @@ TEST(UriListTests, EscapesAreDecodedAndWhatIsNoLocalFileIsDropped) {
 }
 
 } // namespace
-} // namespace orlix::helper
+} // namespace orlix
