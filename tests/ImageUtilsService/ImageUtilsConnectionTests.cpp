@@ -386,7 +386,13 @@ public:
         }
         argv.push_back(nullptr);
         EXPECT_EQ(::posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
-        for (int attempt = 0; attempt < 500 && !fs::exists(socket); ++attempt) {
+        // The socket's file appears when it is bound, a moment before it listens: wait for a
+        // connection to be taken, not for the file.
+        for (int attempt = 0; attempt < 500; ++attempt) {
+            if (const int descriptor = connect(); descriptor >= 0) {
+                ::close(descriptor);
+                break;
+            }
             std::this_thread::sleep_for(10ms);
         }
     }
