@@ -1,5 +1,6 @@
-// A small drag source for the end-to-end drop check: a window that, when pressed, drags the files
-// named on its command line as file URLs (copy only), as a file manager would. It prints "ready"
+// A small drag source for the checks on a real X server (the drop window's and the helper's): a
+// window that, when pressed, drags the files named on its command line as file URLs (copy only),
+// as a file manager would. It prints "ready"
 // with its window's place once it is on screen, and "dropped" or "refused" when the drag ends.
 #include <QApplication>
 #include <QDrag>

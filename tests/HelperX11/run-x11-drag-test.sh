@@ -75,23 +75,27 @@ wait_for 20 has_bus_name co.corvendal.Orlix || fail "Orlix did not start"
 "$bin/orlix-helper" > "$work/helper.log" 2>&1 & pids+=($!)
 wait_for 20 has_bus_name co.corvendal.orlix-helper || fail "the helper did not start"
 "$source" "$work/images"/*.png > "$work/source.log" 2>&1 & pids+=($!)
-wait_for 20 grep -q ready "$work/source.log" || fail "the drag source did not start"
+wait_for 20 grep -q '^ready' "$work/source.log" || fail "the drag source did not start"
+read -r _ source_x source_y < <(grep '^ready' "$work/source.log")
 
 # start_drag [ctrl]: presses on the source and starts the drag.
 start_drag() {
     [ "${1:-}" != ctrl ] || xdotool keydown ctrl
-    xdotool mousemove --sync 250 700
+    xdotool mousemove --sync "$source_x" "$source_y"
     sleep 0.25
     xdotool mousedown 1
     sleep 0.25
-    xdotool mousemove --sync 265 710
+    xdotool mousemove --sync $((source_x + 15)) $((source_y + 10))
     # A few small moves, as a hand makes: the source needs them to find its target.
-    for step in 1 2 3; do sleep 0.1; xdotool mousemove --sync $((265 + step)) 710; done
+    for step in 1 2 3; do
+        sleep 0.1
+        xdotool mousemove --sync $((source_x + 15 + step)) $((source_y + 10))
+    done
 }
 end_drag() {
     xdotool mouseup 1
     xdotool keyup ctrl
-    wait_for 5 grep -q "dropped" "$work/source.log" || fail "the drag did not end"
+    wait_for 5 grep -Eq '^(dropped|refused)' "$work/source.log" || fail "the drag did not end"
     : > "$work/source.log"
 }
 
