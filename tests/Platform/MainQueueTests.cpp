@@ -158,6 +158,24 @@ TEST_F(MainQueueTests, ADelayedBlockReachesTheMainThreadAsTheOnlyOwnerOfWhatItHo
     reinstall();
 }
 
+// A quit within the delay of a block (a row of the activity window waiting to be removed, say):
+// what the block holds goes when the main loop's executor is removed, on that thread, and not
+// with the clock at the program's very end, after the windowing system has gone.
+TEST_F(MainQueueTests, DelayedBlocksStillWaitingGoWhenTheMainLoopEnds) {
+    ScopedManualClock clock;
+    auto held = std::make_shared<int>(1);
+    const std::weak_ptr<int> watched = held;
+    bool ran = false;
+    MainQueue::asyncAfter(2s, [&ran, held = std::move(held)] { ran = true; });
+    EXPECT_FALSE(watched.expired());
+    MainQueue::setExecutor(nullptr);
+    EXPECT_TRUE(watched.expired()) << "released at the loop's end";
+    reinstall();
+    clock->advance(2s);
+    loop().runUntilIdle();
+    EXPECT_FALSE(ran);
+}
+
 TEST_F(MainQueueTests, DelayedPostsGoToTheExecutorInstalledAtTheCall) {
     ScopedManualClock clock;
     bool ran = false;
