@@ -3,14 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
-#include <functional>
 
 namespace orlix {
-
-std::size_t AreaFinder::PixelLocationHash::operator()(const PixelLocation& location) const {
-    const std::size_t x = std::hash<std::size_t>{}(location.x);
-    return x ^ (std::hash<std::size_t>{}(location.y) + 0x9e3779b97f4a7c15ULL + (x << 6) + (x >> 2));
-}
 
 AreaFinder::AreaFinder(Config config, RGBPixelGetter rgbPixelGetter)
     : config_(config)
@@ -47,7 +41,8 @@ void AreaFinder::processPixel(PixelLocation location) {
 // consulted: pixels of areas found earlier may join it too.
 AreaFinder::Area AreaFinder::findArea(PixelLocation seed) const {
     const auto seedColour = rgbPixelGetter_.rgb(seed.x, seed.y);
-    Area area;
+    const BitmapImageRep& bitmap = rgbPixelGetter_.bitmapImageRep();
+    Area area(bitmap.pixelsWide(), bitmap.pixelsHigh());
     if (!seedColour) {
         return area;
     }

@@ -1,10 +1,9 @@
 #pragma once
 
+#include "Export/PixelArea.h"
 #include "Export/RGBPixelGetter.h"
 
-#include <cstddef>
 #include <cstdint>
-#include <unordered_set>
 #include <vector>
 
 namespace orlix {
@@ -14,18 +13,10 @@ namespace orlix {
 // kept; kept areas may overlap.
 class AreaFinder {
 public:
-    struct PixelLocation {
-        std::size_t x;
-        std::size_t y;
-
-        bool operator==(const PixelLocation&) const = default;
-    };
-
-    struct PixelLocationHash {
-        std::size_t operator()(const PixelLocation& location) const;
-    };
-
-    using Area = std::unordered_set<PixelLocation, PixelLocationHash>;
+    using PixelLocation = PixelArea::Location;
+    // A small picture is cut into many areas, most of them dropped and grown again from each of
+    // their pixels: sets of one bit a pixel keep that cheap.
+    using Area = PixelArea;
 
     struct Config {
         std::uint32_t pixelMinimumForAreaToBeCounted;

@@ -1,6 +1,7 @@
 #include "Export/BitmapResize.h"
 
 #include "Export/BitmapResampler.h"
+#include "Export/BoxReducer.h"
 
 #include <algorithm>
 
@@ -59,6 +60,37 @@ BitmapResize::resized(const std::shared_ptr<const BitmapImageRep>& source,
     const double bottom = origin(sizes->canvas.height, sizes->draw.height);
     const double y = double(sizes->canvas.height) - bottom - double(sizes->draw.height);
     if (!BitmapResampler::draw(*source, *canvas, x, y, sizes->draw.width, sizes->draw.height)) {
+        return nullptr;
+    }
+    return canvas;
+}
+
+std::shared_ptr<const BitmapImageRep>
+BitmapResize::reduced(const std::shared_ptr<const BitmapImageRep>& source, ImagePixelSize target,
+                      std::uint32_t boxMultiple) {
+    const std::uint32_t factorX =
+        BoxReducer::factorFor(source->pixelsWide(), target.width, boxMultiple);
+    const std::uint32_t factorY =
+        BoxReducer::factorFor(source->pixelsHigh(), target.height, boxMultiple);
+    std::shared_ptr<const BitmapImageRep> drawn = source;
+    if (factorX > 1 || factorY > 1) {
+        drawn = BoxReducer::reduced(*source, factorX, factorY);
+        if (!drawn) {
+            return nullptr;
+        }
+    }
+    auto canvas = BitmapImageRep::make(target.width, target.height, source->info());
+    if (!canvas) {
+        return nullptr;
+    }
+    // The last block of a row or column may hold fewer pixels than the others; drawing the
+    // reduced bitmap as if it were whole keeps every other block where its pixels were, and what
+    // the padding adds lies beyond the canvas.
+    const double width =
+        double(target.width) * drawn->pixelsWide() * factorX / source->pixelsWide();
+    const double height =
+        double(target.height) * drawn->pixelsHigh() * factorY / source->pixelsHigh();
+    if (!BitmapResampler::draw(*drawn, *canvas, 0.0, 0.0, width, height)) {
         return nullptr;
     }
     return canvas;

@@ -29,6 +29,16 @@ public:
     resized(const std::shared_ptr<const BitmapImageRep>& source, const ResizeConfig& resize,
             std::optional<double> multiplier);
 
+    // The whole source drawn into a canvas of `target`'s size, for a picture that only has to look
+    // right at a glance (thumbnails, analysis): a large reduction first averages whole blocks of
+    // pixels down to between `boxMultiple` and twice that times the target, so that the
+    // high-quality step reads a bounded number of taps instead of a support that widens with the
+    // reduction. The larger the multiple, the closer the result is to the full filter's. Absent
+    // when there is no memory.
+    static std::shared_ptr<const BitmapImageRep>
+    reduced(const std::shared_ptr<const BitmapImageRep>& source, ImagePixelSize target,
+            std::uint32_t boxMultiple);
+
 private:
     static double origin(std::uint32_t canvas, std::uint32_t draw);
 };

@@ -1,11 +1,18 @@
 #include "TaskProcessing/ThumbnailCache.h"
 
-#include "Export/BitmapImageRepWithMetadata.h"
 #include "Export/BitmapResize.h"
+#include "Export/Codec/ImageDecoder.h"
 #include "Model/ResizeConfig.h"
 #include "Platform/MainQueue.h"
 
 namespace orlix {
+
+namespace {
+
+// A thumbnail is looked at, not measured: twice its size is enough room for the Lanczos step.
+constexpr std::uint32_t boxMultiple = 2;
+
+} // namespace
 
 std::shared_ptr<ThumbnailCache> ThumbnailCache::shared() {
     static const std::shared_ptr<ThumbnailCache> instance = create();
@@ -65,20 +72,24 @@ void ThumbnailCache::setThumbnail(const Url& url, Thumbnail thumbnail) {
 }
 
 ThumbnailCache::Thumbnail ThumbnailCache::imageThumbnail(const Url& url, std::uint32_t side) {
-    // The loader refuses files whose stated size is beyond what a bitmap may hold.
-    const auto loaded = BitmapImageRepWithMetadata::load(url);
-    if (!loaded || !loaded->bitmapImageRep()) {
+    if (!url.isFileUrl()) {
         return nullptr;
     }
-    const auto& source = loaded->bitmapImageRep();
+    // A covering thumbnail's shorter side is the box's; the decoder may stop there. It refuses
+    // files whose stated size is beyond what a bitmap may hold.
+    const auto decoded = ImageDecoder::decodeFile(url.path(), side);
+    if (!decoded || !decoded->bitmap) {
+        return nullptr;
+    }
+    // Fitted to the picture's own size, so that a reduced decode gives the same thumbnail size.
     const auto fitted = ResizeConfig::fitMax(side, side)
-                            .targetPixelSize(source->pixelsWide(), source->pixelsHigh());
+                            .targetPixelSize(decoded->pixelSize.width, decoded->pixelSize.height);
     if (!fitted || fitted->width == 0 || fitted->height == 0) {
         return nullptr;
     }
-    Thumbnail scaled = source;
-    if (fitted->width < source->pixelsWide() || fitted->height < source->pixelsHigh()) {
-        scaled = BitmapResize::resized(source, ResizeConfig::fitMax(side, side), std::nullopt);
+    Thumbnail scaled = decoded->bitmap;
+    if (fitted->width < decoded->pixelSize.width || fitted->height < decoded->pixelSize.height) {
+        scaled = BitmapResize::reduced(decoded->bitmap, *fitted, boxMultiple);
     }
     if (!scaled) {
         return nullptr;

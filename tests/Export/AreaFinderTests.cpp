@@ -51,8 +51,9 @@ AreaFinder foundAreas(std::shared_ptr<BitmapImageRep> bitmap,
     return finder;
 }
 
-AreaFinder::Area columns(std::size_t first, std::size_t last, std::size_t height) {
-    AreaFinder::Area area;
+AreaFinder::Area columns(std::size_t first, std::size_t last, std::size_t width,
+                         std::size_t height) {
+    AreaFinder::Area area(width, height);
     for (std::size_t x = first; x <= last; ++x) {
         for (std::size_t y = 0; y < height; ++y) {
             area.insert({x, y});
@@ -106,9 +107,9 @@ TEST(AreaFinderTests, GradientAreasStayWithinToleranceOfTheirSeedAndMayOverlap) 
     }
     const AreaFinder finder = foundAreas(gradient);
     ASSERT_GE(finder.areasFound().size(), 2u);
-    EXPECT_EQ(finder.areasFound()[0], columns(0, 4, 50));
+    EXPECT_EQ(finder.areasFound()[0], columns(0, 4, 40, 50));
     // Seeded at column 5, it grows back over columns 1 to 4, which the first area holds too.
-    EXPECT_EQ(finder.areasFound()[1], columns(1, 9, 50));
+    EXPECT_EQ(finder.areasFound()[1], columns(1, 9, 40, 50));
 }
 
 TEST(AreaFinderTests, AreaFollowsItsShapeDownAndBackUp) {
@@ -121,6 +122,22 @@ TEST(AreaFinderTests, AreaFollowsItsShapeDownAndBackUp) {
     ASSERT_EQ(finder.areasFound().size(), 1u);
     EXPECT_EQ(finder.areasFound()[0].size(), 58u);
     EXPECT_TRUE(finder.areasFound()[0].contains(PixelLocation{21, 2}));
+}
+
+TEST(AreaFinderTests, AreasHoldOnlyPixelsOfTheirBitmapAndUniteWithoutCountingTwice) {
+    AreaFinder::Area first(70, 3);
+    EXPECT_TRUE(first.insert({69, 2}));
+    EXPECT_FALSE(first.insert({69, 2}));
+    EXPECT_FALSE(first.insert({70, 0})) << "outside the bitmap";
+    EXPECT_FALSE(first.contains({70, 0}));
+    EXPECT_TRUE(first.insert({0, 1}));
+    AreaFinder::Area second(70, 3);
+    second.insert({0, 1});
+    second.insert({64, 0});
+    first.formUnion(second);
+    EXPECT_EQ(first.size(), 3u);
+    EXPECT_TRUE(first.contains({64, 0}));
+    EXPECT_NE(first, second);
 }
 
 } // namespace

@@ -389,6 +389,25 @@ TEST(ImageDecoderJPEG, ExifOrientationTurnsPixelsAndSize) {
     EXPECT_FALSE(isWhite(*upsideDown, 3, 3));
 }
 
+TEST(ImageDecoderJPEG, ReducedDecodeKeepsTheShorterSideAskedForAndTheOrientation) {
+    const Bytes quarterTurn = exifSegment({{0x0112, 3, 1, 6}}, false);
+    const Bytes file = jpegFile(markedCorner(quarterTurn));
+    // The shorter stored side, 16, must stay at least 4 long: a quarter of the size is the most.
+    const auto reduced = ImageDecoder::decode(file, 4);
+    ASSERT_TRUE(reduced);
+    EXPECT_EQ(reduced->bitmap->pixelsWide(), 4u);
+    EXPECT_EQ(reduced->bitmap->pixelsHigh(), 8u);
+    EXPECT_EQ(reduced->pixelSize, (ImagePixelSize{16, 32}));
+    EXPECT_DOUBLE_EQ(reduced->pointWidth, 16.0) << "the size is the picture's, not the bitmap's";
+    EXPECT_TRUE(isWhite(*reduced, 3, 0));
+    EXPECT_FALSE(isWhite(*reduced, 0, 7));
+
+    // 5 does not divide: three eighths give 6; more than the picture gives the full size.
+    EXPECT_EQ(ImageDecoder::decode(file, 5)->bitmap->pixelsWide(), 6u);
+    EXPECT_EQ(ImageDecoder::decode(file, 40)->bitmap->pixelsWide(), 16u);
+    EXPECT_EQ(ImageDecoder::decode(file, 1)->bitmap->pixelsWide(), 2u) << "an eighth at most";
+}
+
 TEST(ImageDecoderJPEG, DensityFromJFIFUnitsOrElseExif) {
     JPEGSpec spec;
     spec.pixel = [](auto, auto) { return uniform(0, 0, 0); };

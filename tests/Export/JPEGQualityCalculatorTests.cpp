@@ -1,7 +1,10 @@
+#include "Export/BitmapResize.h"
 #include "Export/JPEGQualityCalculator.h"
 #include "Support/TestImages.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace orlix {
 namespace {
@@ -54,6 +57,56 @@ TEST(JPEGQualityCalculatorTests, GreyscaleIsFixedAndSmallImagesAreEnlargedFirst)
         return std::array<std::uint8_t, 3>{90, 90, 200};
     });
     EXPECT_EQ(JPEGQualityCalculator(flat, Metadata{}).automaticJPEGQuality(), 75);
+}
+
+// The analysis reduces large pictures cheaply before its high-quality step; on pictures of every
+// kind it must choose what the full filter's thumbnail gives.
+TEST(JPEGQualityCalculatorTests, CheapReductionChoosesTheQualityOfTheFullFilter) {
+    using Colour = std::array<std::uint8_t, 3>;
+    const auto grain = [](std::uint32_t x, std::uint32_t y) {
+        return std::uint8_t(TestImages::noise(x, y)[1] % 12);
+    };
+    const auto photo = [&](std::uint32_t x, std::uint32_t y) {
+        return Colour{std::uint8_t(120 + 100 * std::sin(x / 300.0) + grain(x, y)),
+                      std::uint8_t(90 + y / 20), std::uint8_t(200 - y / 10 + grain(y, x))};
+    };
+    // Blocks of random colour larger than the reduction, which stay busy in the thumbnail.
+    const auto busy = [](std::uint32_t x, std::uint32_t y) {
+        return TestImages::noise(x / 25, y / 25);
+    };
+    const auto sky = [&](std::uint32_t x, std::uint32_t y) {
+        return y < 150 ? Colour{std::uint8_t(90 + y / 40), 150, 230} : busy(x, y);
+    };
+    const auto interface = [&](std::uint32_t x, std::uint32_t y) {
+        const bool sidebar = x < 120;
+        const bool toolbar = y < 30;
+        return sidebar ? Colour{236, 236, 236} : toolbar ? Colour{60, 64, 72} : busy(x, y);
+    };
+    const auto discs = [&](std::uint32_t x, std::uint32_t y) {
+        const double dx = double(x % 800) - 400;
+        const double dy = double(y % 800) - 400;
+        const bool inside = (x / 800 + y / 800) % 2 == 0 && dx * dx + dy * dy < 180.0 * 180.0;
+        return inside ? Colour{200, std::uint8_t(40 + grain(x, y)), 30} : busy(x, y);
+    };
+    const struct {
+        const char* name;
+        std::uint32_t width;
+        std::uint32_t height;
+        testing::ColourAt colour;
+    } pictures[] = {{"photo", 2400, 1600, photo},
+                    {"sky", 2000, 1500, sky},
+                    {"interface", 1600, 1000, interface},
+                    {"discs", 2401, 1601, discs}};
+    for (const auto& picture : pictures) {
+        const std::shared_ptr<const BitmapImageRep> bitmap =
+            TestImages::rgbaBitmap(picture.width, picture.height, picture.colour);
+        const auto fullFilter =
+            BitmapResize::resized(bitmap, ResizeConfig::targetArea(10000), std::nullopt);
+        ASSERT_TRUE(fullFilter);
+        EXPECT_EQ(JPEGQualityCalculator(bitmap, Metadata{}).automaticJPEGQuality(),
+                  JPEGQualityCalculator(fullFilter, Metadata{}).automaticJPEGQuality())
+            << picture.name;
+    }
 }
 
 } // namespace

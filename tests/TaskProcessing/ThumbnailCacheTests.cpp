@@ -1,5 +1,7 @@
 #include "TaskProcessing/ThumbnailCache.h"
 
+#include "Export/BitmapResize.h"
+#include "Export/Codec/ImageDecoder.h"
 #include "Platform/MainQueue.h"
 #include "Platform/RunLoop.h"
 #include "Support/TemporaryDirectory.h"
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -105,6 +108,35 @@ TEST_F(ThumbnailCacheTests, ThumbnailsCoverTheBoxWithoutEverGrowing) {
     const auto again = answers(cache, {wide});
     ASSERT_TRUE(again[0]);
     EXPECT_NE(again[0], results[0]) << "after clearing, the file is decoded again";
+}
+
+// A large photo is decoded at a reduced scale and pre-reduced cheaply: the thumbnail has the size
+// of the full picture's and looks like the one the full decode and filter give.
+TEST_F(ThumbnailCacheTests, LargePhotosGiveTheThumbnailOfTheirFullDecode) {
+    const auto path = folder_.path() / "photo.jpg";
+    TestImages::writeJPEG(path, 4000, 2000, [](std::uint32_t x, std::uint32_t y) {
+        return std::array<std::uint8_t, 3>{std::uint8_t(x / 16), std::uint8_t(y / 8),
+                                           std::uint8_t((x + y) % 997 / 4)};
+    });
+    const auto thumbnail = ThumbnailCache::imageThumbnail(Url::fileUrl(path.string()), 200);
+    ASSERT_TRUE(thumbnail);
+    ASSERT_EQ(thumbnail->pixelsWide(), 400u);
+    ASSERT_EQ(thumbnail->pixelsHigh(), 200u);
+
+    const auto decoded = ImageDecoder::decodeFile(path);
+    ASSERT_TRUE(decoded);
+    const auto reference =
+        BitmapResize::resized(decoded->bitmap, ResizeConfig::fitMax(200, 200), std::nullopt);
+    ASSERT_TRUE(reference);
+    double total = 0;
+    int largest = 0;
+    for (std::size_t index = 0; index < reference->byteCount(); ++index) {
+        const int delta = std::abs(int(reference->data()[index]) - int(thumbnail->data()[index]));
+        total += delta;
+        largest = std::max(largest, delta);
+    }
+    EXPECT_LT(total / double(reference->byteCount()), 1.5);
+    EXPECT_LE(largest, 24);
 }
 
 TEST_F(ThumbnailCacheTests, UnreadableAndHostileFilesGiveNothingAndAreTriedAgain) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Export/BitmapImageRep.h"
+#include "Model/ImagePixelSize.h"
 
 #include <memory>
 
@@ -12,6 +13,8 @@ struct DecodedBitmap {
     std::shared_ptr<BitmapImageRep> bitmap;
     double xDotsPerInch = 0.0;
     double yDotsPerInch = 0.0;
+    // The upright picture's own size, which the bitmap has unless it was decoded reduced.
+    ImagePixelSize pixelSize;
 };
 
 } // namespace orlix

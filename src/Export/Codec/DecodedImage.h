@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Export/BitmapImageRep.h"
+#include "Model/ImagePixelSize.h"
 
 #include <memory>
 
@@ -10,6 +11,8 @@ namespace orlix {
 // or on screen.
 struct DecodedImage {
     std::shared_ptr<BitmapImageRep> bitmap;
+    // The picture's own size in pixels, which the bitmap has unless it was decoded reduced.
+    ImagePixelSize pixelSize;
     // The size in points: pixels divided by the density of the same axis.
     double pointWidth = 0.0;
     double pointHeight = 0.0;

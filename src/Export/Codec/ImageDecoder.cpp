@@ -40,12 +40,13 @@ bool isUsable(double dotsPerInch) {
 DecodedImage sized(const DecodedBitmap& decoded) {
     DecodedImage image;
     image.bitmap = decoded.bitmap;
+    image.pixelSize = decoded.pixelSize;
     if (isUsable(decoded.xDotsPerInch) && isUsable(decoded.yDotsPerInch)) {
         image.xDensity = decoded.xDotsPerInch / pointsPerInch;
         image.yDensity = decoded.yDotsPerInch / pointsPerInch;
     }
-    image.pointWidth = decoded.bitmap->pixelsWide() / image.xDensity;
-    image.pointHeight = decoded.bitmap->pixelsHigh() / image.yDensity;
+    image.pointWidth = decoded.pixelSize.width / image.xDensity;
+    image.pointHeight = decoded.pixelSize.height / image.yDensity;
     return image;
 }
 
@@ -72,22 +73,24 @@ std::optional<std::vector<std::uint8_t>> contentsOf(const std::filesystem::path&
 
 } // namespace
 
-std::optional<DecodedImage> ImageDecoder::decodeFile(const std::filesystem::path& path) {
+std::optional<DecodedImage> ImageDecoder::decodeFile(const std::filesystem::path& path,
+                                                     std::uint32_t shortSideAtLeast) {
     try {
         const auto bytes = contentsOf(path);
-        return bytes ? decode(*bytes) : std::nullopt;
+        return bytes ? decode(*bytes, shortSideAtLeast) : std::nullopt;
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
 }
 
-std::optional<DecodedImage> ImageDecoder::decode(std::span<const std::uint8_t> bytes) {
+std::optional<DecodedImage> ImageDecoder::decode(std::span<const std::uint8_t> bytes,
+                                                 std::uint32_t shortSideAtLeast) {
     try {
         std::optional<DecodedBitmap> decoded;
         if (startsWith(bytes, pngSignature)) {
             decoded = PNGDecoder::decode(bytes);
         } else if (startsWith(bytes, jpegSignature)) {
-            decoded = JPEGDecoder::decode(bytes);
+            decoded = JPEGDecoder::decode(bytes, shortSideAtLeast);
         }
         if (!decoded || decoded->bitmap == nullptr) {
             return std::nullopt;

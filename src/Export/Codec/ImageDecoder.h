@@ -17,10 +17,15 @@ namespace orlix {
 //
 // Anything that is not a complete, valid picture within BitmapImageRep's size limit is refused
 // with nullopt: a truncated file is never half read.
+//
+// A caller that needs only a small picture passes the shorter side it must keep: formats that can
+// decode at a reduced scale (JPEG, in eighths) then do, never below that side.
 class ImageDecoder {
 public:
-    static std::optional<DecodedImage> decodeFile(const std::filesystem::path& path);
-    static std::optional<DecodedImage> decode(std::span<const std::uint8_t> bytes);
+    static std::optional<DecodedImage> decodeFile(const std::filesystem::path& path,
+                                                  std::uint32_t shortSideAtLeast = 0);
+    static std::optional<DecodedImage> decode(std::span<const std::uint8_t> bytes,
+                                              std::uint32_t shortSideAtLeast = 0);
 };
 
 } // namespace orlix

@@ -7,6 +7,7 @@
 
 #include <jerror.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -156,11 +157,9 @@ const std::uint8_t* convertRow(JPEGReadJob& job, std::uint32_t width) {
 void readPixels(JPEGReadJob& job) {
     jpeg_decompress_struct& decompressor = job.decompressor;
     jpeg_start_decompress(&decompressor);
-    if (decompressor.output_width != decompressor.image_width ||
-        decompressor.output_height != decompressor.image_height ||
-        static_cast<std::size_t>(decompressor.output_width) *
-                static_cast<std::size_t>(decompressor.output_components) !=
-            job.storedRow.size()) {
+    if (static_cast<std::size_t>(decompressor.output_width) *
+            static_cast<std::size_t>(decompressor.output_components) !=
+        job.storedRow.size()) {
         JPEGErrorRecovery::fail(reinterpret_cast<j_common_ptr>(&decompressor));
     }
     while (decompressor.output_scanline < decompressor.output_height) {
@@ -182,13 +181,26 @@ bool readPixelsWithRecovery(JPEGReadJob& job) {
     return true;
 }
 
+// The library scales in eighths while it undoes the DCT, which skips most of the work of a full
+// decode followed by a reduction. The smallest scale whose shorter side still reaches the one asked
+// for wins; the exact product keeps the longer side from falling short by a rounding.
+void chooseScale(jpeg_decompress_struct& decompressor, std::uint32_t shortSideAtLeast) {
+    constexpr unsigned eighths = 8;
+    const std::uint64_t shortSide = std::min(decompressor.image_width, decompressor.image_height);
+    unsigned scale = 1;
+    while (scale < eighths && shortSide * scale < std::uint64_t{shortSideAtLeast} * eighths) {
+        ++scale;
+    }
+    decompressor.scale_num = scale;
+    decompressor.scale_denom = eighths;
+}
+
 // Chooses what the library hands over for each kind of file, and prepares everything the rows
 // pass through, before any pixel is read.
-bool prepare(JPEGReadJob& job, int orientation) {
+bool prepare(JPEGReadJob& job, int orientation, std::uint32_t shortSideAtLeast) {
     jpeg_decompress_struct& decompressor = job.decompressor;
-    const std::uint32_t width = decompressor.image_width;
-    const std::uint32_t height = decompressor.image_height;
-    const std::uint64_t pixelCount = std::uint64_t{width} * height;
+    const std::uint64_t pixelCount =
+        std::uint64_t{decompressor.image_width} * decompressor.image_height;
     if (pixelCount == 0 || pixelCount > BitmapImageRep::maximumPixelCount) {
         return false;
     }
@@ -216,6 +228,12 @@ bool prepare(JPEGReadJob& job, int orientation) {
         decompressor.out_color_space = JCS_EXT_RGBA;
         break;
     }
+    if (shortSideAtLeast != 0) {
+        chooseScale(decompressor, shortSideAtLeast);
+    }
+    jpeg_calc_output_dimensions(&decompressor);
+    const std::uint32_t width = decompressor.output_width;
+    const std::uint32_t height = decompressor.output_height;
     const bool swap = OrientedRowWriter::swapsAxes(orientation);
     job.bitmap = BitmapImageRep::make(swap ? height : width, swap ? width : height, info);
     if (job.bitmap == nullptr) {
@@ -232,13 +250,20 @@ bool prepare(JPEGReadJob& job, int orientation) {
     return true;
 }
 
+ImagePixelSize uprightSize(const jpeg_decompress_struct& decompressor, int orientation) {
+    const ImagePixelSize stored{decompressor.image_width, decompressor.image_height};
+    return OrientedRowWriter::swapsAxes(orientation) ? ImagePixelSize{stored.height, stored.width}
+                                                     : stored;
+}
+
 double dotsPerInch(UINT16 density, UINT8 unit) {
     return unit == 1 ? density : density * 2.54;
 }
 
 } // namespace
 
-std::optional<DecodedBitmap> JPEGDecoder::decode(std::span<const std::uint8_t> bytes) {
+std::optional<DecodedBitmap> JPEGDecoder::decode(std::span<const std::uint8_t> bytes,
+                                                 std::uint32_t shortSideAtLeast) {
     if (bytes.size() > std::numeric_limits<unsigned long>::max()) {
         return std::nullopt;
     }
@@ -248,11 +273,12 @@ std::optional<DecodedBitmap> JPEGDecoder::decode(std::span<const std::uint8_t> b
         return std::nullopt;
     }
     const ExifReader::Facts exif = exifFacts(job.decompressor);
-    if (!prepare(job, exif.orientation) || !readPixelsWithRecovery(job)) {
+    if (!prepare(job, exif.orientation, shortSideAtLeast) || !readPixelsWithRecovery(job)) {
         return std::nullopt;
     }
-    DecodedBitmap decoded{job.bitmap, exif.xDotsPerInch, exif.yDotsPerInch};
     const jpeg_decompress_struct& decompressor = job.decompressor;
+    DecodedBitmap decoded{job.bitmap, exif.xDotsPerInch, exif.yDotsPerInch,
+                          uprightSize(decompressor, exif.orientation)};
     // A JFIF density in an absolute unit wins; without one the EXIF resolution stands.
     if (decompressor.saw_JFIF_marker &&
         (decompressor.density_unit == 1 || decompressor.density_unit == 2)) {

@@ -11,7 +11,10 @@ namespace orlix {
 // Decodes a complete JPEG, turned upright by its EXIF orientation, into grey or RGBA sRGB.
 class JPEGDecoder {
 public:
-    static std::optional<DecodedBitmap> decode(std::span<const std::uint8_t> bytes);
+    // With `shortSideAtLeast` above 0 the picture may come out reduced, by the largest factor in
+    // eighths that keeps its shorter side at least that long (never below an eighth).
+    static std::optional<DecodedBitmap> decode(std::span<const std::uint8_t> bytes,
+                                               std::uint32_t shortSideAtLeast = 0);
 };
 
 } // namespace orlix

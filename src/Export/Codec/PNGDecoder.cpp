@@ -217,7 +217,7 @@ std::optional<DecodedBitmap> PNGDecoder::decode(std::span<const std::uint8_t> by
     const auto transform = colourTransform(structures.png(), structures.info(), *job.bitmap);
     finishPixels(*job.bitmap, transform.get());
 
-    DecodedBitmap decoded{job.bitmap, 0.0, 0.0};
+    DecodedBitmap decoded{job.bitmap, 0.0, 0.0, {job.width, job.height}};
     png_uint_32 xPixelsPerUnit = 0;
     png_uint_32 yPixelsPerUnit = 0;
     int unit = PNG_RESOLUTION_UNKNOWN;
