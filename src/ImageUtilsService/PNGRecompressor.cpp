@@ -1,5 +1,7 @@
 #include "ImageUtilsService/PNGRecompressor.h"
 
+#include "ImageUtilsService/PNGRowFilter.h"
+#include "ImageUtilsService/PNGRowLayout.h"
 #include "Platform/ProcessorInfo.h"
 
 #include <zlib.h>
@@ -26,8 +28,13 @@ constexpr std::uint32_t maxChunkLength = 0x7FFFFFFF;
 constexpr std::size_t chunkOverhead = 12;
 // Zopfli's own master block size: its block splitting sees no further than this anyway.
 constexpr std::size_t masterBlockSize = 1'000'000;
+// Smaller data is still cut into parts of at least this size, one a thread, since it gets the
+// most iterations: a cut costs a few bytes, a single thread seconds.
+constexpr std::size_t smallestPartSize = 256'000;
 // Other exports run at the same time; a few threads per image are enough for a short wait.
 constexpr std::size_t maxZopfliThreads = 4;
+// The zlib level that ranks the row filter strategies: fast, and ranks them as Zopfli would.
+constexpr int zlibEstimateLevel = 6;
 
 struct Chunk {
     std::size_t offset; // of the length field
@@ -139,14 +146,15 @@ std::vector<std::uint8_t> zopfliCompress(const std::vector<std::uint8_t>& raw) {
     ZopfliInitOptions(&options);
     options.numiterations = PNGRecompressor::iterationsFor(raw.size());
 
-    const std::size_t partCount =
-        std::max<std::size_t>(1, (raw.size() + masterBlockSize - 1) / masterBlockSize);
+    const std::size_t partSize = std::clamp((raw.size() + maxZopfliThreads - 1) / maxZopfliThreads,
+                                            smallestPartSize, masterBlockSize);
+    const std::size_t partCount = std::max<std::size_t>(1, (raw.size() + partSize - 1) / partSize);
     std::vector<std::vector<std::uint8_t>> parts(partCount);
     std::atomic<std::size_t> nextPart{0};
     const auto work = [&] {
         for (std::size_t index = nextPart++; index < partCount; index = nextPart++) {
-            const std::size_t start = index * masterBlockSize;
-            const std::size_t end = std::min(raw.size(), start + masterBlockSize);
+            const std::size_t start = index * partSize;
+            const std::size_t end = std::min(raw.size(), start + partSize);
             parts[index] = deflatePart(options, raw, start, end, index + 1 == partCount);
         }
     };
@@ -175,6 +183,34 @@ std::vector<std::uint8_t> zopfliCompress(const std::vector<std::uint8_t>& raw) {
     return out;
 }
 
+std::size_t deflatedSize(const std::vector<std::uint8_t>& raw) {
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<Bytef> out(size);
+    if (compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()),
+                  zlibEstimateLevel) != Z_OK) {
+        return std::numeric_limits<std::size_t>::max();
+    }
+    return size;
+}
+
+// The writer's filters or one of the strategies, whichever zlib compresses smallest: Zopfli keeps
+// that ranking, and costs far more than zlib, so it runs only on the winner.
+std::vector<std::uint8_t> bestFiltered(const std::vector<std::uint8_t>& raw,
+                                       const std::vector<std::uint8_t>& rows,
+                                       const PNGRowLayout& layout) {
+    std::vector<std::uint8_t> best = raw;
+    std::size_t bestSize = deflatedSize(raw);
+    for (const PNGRowFilter::Strategy strategy : PNGRowFilter::strategies) {
+        std::vector<std::uint8_t> candidate = PNGRowFilter::filtered(rows, layout, strategy);
+        const std::size_t size = deflatedSize(candidate);
+        if (size < bestSize) {
+            bestSize = size;
+            best = std::move(candidate);
+        }
+    }
+    return best;
+}
+
 void appendIdatChunks(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& data) {
     std::size_t position = 0;
     do {
@@ -194,77 +230,8 @@ void appendIdatChunks(std::vector<std::uint8_t>& out, const std::vector<std::uin
 
 std::optional<std::uint64_t>
 PNGRecompressor::rawSizeFromHeader(std::span<const std::uint8_t> ihdr) {
-    if (ihdr.size() != 13) {
-        return std::nullopt;
-    }
-    const std::uint64_t width = loadBigEndian(ihdr.data());
-    const std::uint64_t height = loadBigEndian(ihdr.data() + 4);
-    const unsigned depth = ihdr[8];
-    const unsigned colourType = ihdr[9];
-    if (width == 0 || height == 0 || width > maxChunkLength || height > maxChunkLength ||
-        ihdr[10] != 0 || ihdr[11] != 0 || ihdr[12] > 1) {
-        return std::nullopt;
-    }
-    unsigned channels = 0;
-    bool depthValid = false;
-    switch (colourType) {
-    case 0:
-        channels = 1;
-        depthValid = depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
-        break;
-    case 3:
-        channels = 1;
-        depthValid = depth == 1 || depth == 2 || depth == 4 || depth == 8;
-        break;
-    case 2:
-    case 4:
-    case 6:
-        channels = colourType == 2 ? 3 : colourType == 4 ? 2 : 4;
-        depthValid = depth == 8 || depth == 16;
-        break;
-    default:
-        return std::nullopt;
-    }
-    if (!depthValid) {
-        return std::nullopt;
-    }
-    const std::uint64_t bitsPerPixel = std::uint64_t{channels} * depth;
-    // Widths below 2^31 and at most 64 bits per pixel keep a row far from overflowing; only the
-    // product with the height needs checking.
-    const auto passSize = [&](std::uint64_t passWidth, std::uint64_t passHeight,
-                              std::uint64_t& total) {
-        if (passWidth == 0 || passHeight == 0) {
-            return true;
-        }
-        const std::uint64_t row = 1 + (passWidth * bitsPerPixel + 7) / 8;
-        std::uint64_t size = 0;
-        return !__builtin_mul_overflow(row, passHeight, &size) &&
-               !__builtin_add_overflow(total, size, &total);
-    };
-    std::uint64_t total = 0;
-    if (ihdr[12] == 0) {
-        return passSize(width, height, total) ? std::optional(total) : std::nullopt;
-    }
-    struct Pass {
-        std::uint64_t x, y, dx, dy;
-    };
-    constexpr std::array<Pass, 7> adam7 = {{{0, 0, 8, 8},
-                                            {4, 0, 8, 8},
-                                            {0, 4, 4, 8},
-                                            {2, 0, 4, 4},
-                                            {0, 2, 2, 4},
-                                            {1, 0, 2, 2},
-                                            {0, 1, 1, 2}}};
-    for (const Pass& pass : adam7) {
-        const std::uint64_t passWidth =
-            width > pass.x ? (width - pass.x + pass.dx - 1) / pass.dx : 0;
-        const std::uint64_t passHeight =
-            height > pass.y ? (height - pass.y + pass.dy - 1) / pass.dy : 0;
-        if (!passSize(passWidth, passHeight, total)) {
-            return std::nullopt;
-        }
-    }
-    return total;
+    const auto layout = PNGRowLayout::fromHeader(ihdr);
+    return layout ? std::optional(layout->rawSize()) : std::nullopt;
 }
 
 int PNGRecompressor::iterationsFor(std::size_t rawSize) {
@@ -289,14 +256,14 @@ PNGRecompressor::recompress(std::span<const std::uint8_t> png) {
         return std::nullopt;
     }
     const Chunk& header = chunks->front();
-    const auto rawSize = rawSizeFromHeader(png.subspan(header.dataOffset(), header.length));
+    const auto layout = PNGRowLayout::fromHeader(png.subspan(header.dataOffset(), header.length));
     const auto isIdat = [](const Chunk& chunk) { return chunk.is("IDAT"); };
     const auto first = std::find_if(chunks->begin(), chunks->end(), isIdat);
     const auto afterLast = std::find_if_not(first, chunks->end(), isIdat);
-    if (!rawSize || first == chunks->end() || std::any_of(afterLast, chunks->end(), isIdat)) {
+    if (!layout || first == chunks->end() || std::any_of(afterLast, chunks->end(), isIdat)) {
         return std::nullopt;
     }
-    if (*rawSize > rawSizeLimit) {
+    if (layout->rawSize() > rawSizeLimit) {
         return std::vector<std::uint8_t>(png.begin(), png.end());
     }
 
@@ -305,11 +272,13 @@ PNGRecompressor::recompress(std::span<const std::uint8_t> png) {
         const auto data = png.subspan(chunk->dataOffset(), chunk->length);
         compressed.insert(compressed.end(), data.begin(), data.end());
     }
-    const auto raw = inflateExactly(compressed, static_cast<std::size_t>(*rawSize));
-    if (!raw) {
+    const auto raw = inflateExactly(compressed, static_cast<std::size_t>(layout->rawSize()));
+    const auto rows = raw ? PNGRowFilter::unfiltered(*raw, *layout) : std::nullopt;
+    if (!rows) {
         return std::nullopt;
     }
-    const std::vector<std::uint8_t> recompressed = zopfliCompress(*raw);
+    const std::vector<std::uint8_t> recompressed =
+        zopfliCompress(bestFiltered(*raw, *rows, *layout));
 
     const std::size_t headEnd = first->offset;
     const std::size_t tailBegin = std::prev(afterLast)->end();

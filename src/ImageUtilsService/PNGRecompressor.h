@@ -8,14 +8,15 @@
 
 namespace orlix {
 
-// Recompresses the image data of a PNG with Zopfli. The rows, their filters and every other
-// chunk stay exactly as they were, so the pixels do too; only the IDAT chunks are rewritten.
+// Recompresses the image data of a PNG with Zopfli. Each row may get another filter, whichever
+// choice compresses best, but the rows themselves and every other chunk stay exactly as they were,
+// so the pixels do too; only the IDAT chunks are rewritten.
 class PNGRecompressor {
 public:
     // The smaller PNG, or the input itself when Zopfli gains nothing or the image is too large to
     // be worth it (rawSizeLimit). Nothing when the input is not a PNG this can read safely:
     // malformed chunks, an invalid header, image data that is truncated or inflates to anything
-    // but the size the header implies.
+    // but the size the header implies, or rows that name a filter that does not exist.
     static std::optional<std::vector<std::uint8_t>> recompress(std::span<const std::uint8_t> png);
 
     // Zopfli iterations for image data of `rawSize` bytes (filtered rows, uncompressed).
