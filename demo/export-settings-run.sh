@@ -18,15 +18,7 @@ second="$scratch/second.png"
 cp "$input" "$second"
 export XDG_CONFIG_HOME="$scratch/.config"
 
-display=90
-while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-Xvfb :$display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
-export DISPLAY=:$display
-unset QT_QPA_PLATFORM
-runtime=$(mktemp -d); chmod 700 "$runtime"; export XDG_RUNTIME_DIR=$runtime
+. "$(dirname "$0")/private-display.sh"
 
 export bin shots input second
 dbus-run-session -- bash -euo pipefail -c '

@@ -384,6 +384,28 @@ void AppDelegate::promptForFiles(AddImagesSettings::SettingsType settingsType) {
     imageProcessingController_->promptForFiles(settingsType);
 }
 
+void AppDelegate::doAbout() {
+    if (!aboutWindowController_ && services_.makeAboutWindowController) {
+        aboutWindowController_ = services_.makeAboutWindowController();
+    }
+    if (aboutWindowController_) {
+        aboutWindowController_->showWindow();
+    }
+}
+
+void AppDelegate::doEditPreferences() {
+    // A second window would keep showing what the first one has since changed, and its next
+    // click would write its old keys back over the change.
+    const bool open =
+        preferencesWindowController_ && preferencesWindowController_->isWindowVisible();
+    if (!open && services_.makePreferencesWindowController) {
+        preferencesWindowController_ = services_.makePreferencesWindowController();
+    }
+    if (preferencesWindowController_) {
+        preferencesWindowController_->showWindow();
+    }
+}
+
 void AppDelegate::processingCompleted() {
     const auto stats = taskStats_.value_or(ProcessingStats::empty());
     taskStats_.reset();

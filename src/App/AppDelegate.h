@@ -11,6 +11,7 @@
 #include "TaskProcessing/ImageProcessingController.h"
 #include "TaskProcessing/ProcessingState.h"
 #include "TaskProcessing/ProcessingStats.h"
+#include "UI/WindowController.h"
 
 #include <functional>
 #include <memory>
@@ -54,6 +55,9 @@ public:
         std::function<void(int)> exit;
         // Every queued image enters the recently used files.
         std::function<void(const Url&)> noteRecentDocument;
+        // The About and preferences windows, made when the user asks for them.
+        std::function<std::unique_ptr<WindowController>()> makeAboutWindowController;
+        std::function<std::unique_ptr<WindowController>()> makePreferencesWindowController;
     };
 
     static std::shared_ptr<AppDelegate> create(Services services);
@@ -73,6 +77,11 @@ public:
                    const std::vector<std::string>& arguments);
     // Menu items and drop-zone clicks.
     void promptForFiles(AddImagesSettings::SettingsType settingsType);
+    // The About window, made once and kept.
+    void doAbout();
+    // The preferences window: the one that is open is brought forward, else a new one shows
+    // what is stored now.
+    void doEditPreferences();
     // A click on a notification of a finished run.
     void revealResultFiles(const std::vector<std::string>& paths);
     // Every way the user quits comes here: asks first while images are being processed.
@@ -149,6 +158,8 @@ private:
     std::optional<ProcessingStats> taskStats_;
     bool terminating_ = false;
     std::unique_ptr<ApplicationActivatedClickEventDetector> applicationActivatedClickEventDetector_;
+    std::unique_ptr<WindowController> aboutWindowController_;
+    std::unique_ptr<WindowController> preferencesWindowController_;
 
     std::unique_ptr<DistributedNotificationCenter::Observation> distributedImagesAddedObserver_;
     std::unique_ptr<NotificationCenter::ObserverToken> trackerTaskQueuedObserver_;

@@ -14,11 +14,13 @@
 #include "Export/ImageUtilsClient.h"
 #include "Platform/Localization.h"
 #include "Platform/MainQueue.h"
+#include "UI/About/AboutWindowController.h"
 #include "UI/ActivityWindow/StackViewActivityWindowController.h"
 #include "UI/Common/WindowPresentation.h"
 #include "UI/DropWindow/OperationsWindow.h"
 #include "UI/DropWindow/OperationsWindowController.h"
 #include "UI/ExportSettings/ExportSettingsWindowController.h"
+#include "UI/Preferences/PreferencesWindowController.h"
 #include "UI/QtFileChooser.h"
 
 #include <QAction>
@@ -86,10 +88,15 @@ AppDelegate::Services OrlixApplication::services(QApplication& application) {
     services.standardWindows = standardWindows_;
     services.confirmQuitWhileProcessing = askToQuitWhileProcessing;
     services.exit = [this](int status) { exit(status); };
+    services.makeAboutWindowController = [] { return std::make_unique<AboutWindowController>(); };
+    services.makePreferencesWindowController = [] {
+        return std::make_unique<PreferencesWindowController>();
+    };
     return services;
 }
 
-// The drop window's menu: the add-images items and Quit, in its context menu and on their keys.
+// The drop window's menu: About, Preferences, the add-images items and Quit, in its context menu
+// and on their keys.
 QList<QAction*> OrlixApplication::menuActions(QApplication& application) {
     using Type = AddImagesSettings::SettingsType;
     const auto item = [this, &application](const char* title, const QKeySequence& keys,
@@ -103,13 +110,23 @@ QList<QAction*> OrlixApplication::menuActions(QApplication& application) {
         });
         return menuItem;
     };
+    const auto separator = [&application] {
+        auto* line = new QAction(&application);
+        line->setSeparator(true);
+        return line;
+    };
     return {
+        item("About Orlix", QKeySequence(), [](AppDelegate& delegate) { delegate.doAbout(); }),
+        item("Preferences…", Qt::CTRL | Qt::Key_Comma,
+             [](AppDelegate& delegate) { delegate.doEditPreferences(); }),
+        separator(),
         item("Optimize Only…", Qt::CTRL | Qt::Key_1,
              [](AppDelegate& delegate) { delegate.promptForFiles(Type::quickOptimize); }),
         item("Resize and Optimize…", Qt::CTRL | Qt::Key_2,
              [](AppDelegate& delegate) { delegate.promptForFiles(Type::resizeAndOptimize); }),
         item("Use Previous Settings…", Qt::CTRL | Qt::Key_3,
              [](AppDelegate& delegate) { delegate.promptForFiles(Type::usePreviousSettings); }),
+        separator(),
         item("Quit", QKeySequence::Quit, [](AppDelegate& delegate) { delegate.requestQuit(); })};
 }
 

@@ -1,5 +1,6 @@
 #include "App/CommandLine.h"
 #include "App/OrlixApplication.h"
+#include "UI/ApplicationBundle.h"
 
 #include <QApplication>
 
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Orlix"));
     QApplication::setApplicationVersion(QStringLiteral(ORLIX_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("co.corvendal.Orlix"));
+    QApplication::setWindowIcon(orlix::ApplicationBundle::applicationIcon());
     orlix::OrlixApplication orlix(commandLine);
     return orlix.run(application);
 }

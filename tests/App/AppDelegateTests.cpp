@@ -152,6 +152,19 @@ public:
     std::vector<std::string> calls;
 };
 
+// A window of the menu: shown on request, closed by the test.
+class FakeMenuWindow : public WindowController {
+public:
+    void showWindow() override {
+        ++shown;
+        visible = true;
+    }
+    bool isWindowVisible() const override { return visible; }
+
+    int shown = 0;
+    bool visible = false;
+};
+
 class AppDelegateTests : public ::testing::Test {
 protected:
     AppDelegateTests() {
@@ -187,7 +200,18 @@ protected:
         };
         services.exit = [this](int status) { exitStatus = status; };
         services.noteRecentDocument = [this](const Url& url) { recent.push_back(url); };
+        services.makeAboutWindowController = [this] { return menuWindow(aboutWindows); };
+        services.makePreferencesWindowController = [this] {
+            return menuWindow(preferencesWindows);
+        };
         return services;
+    }
+
+    // Every window made is counted; the last one made is kept for the test to look at.
+    static std::unique_ptr<WindowController> menuWindow(std::vector<FakeMenuWindow*>& made) {
+        auto window = std::make_unique<FakeMenuWindow>();
+        made.push_back(window.get());
+        return window;
     }
 
     std::string image(const std::string& name, bool broken = false) {
@@ -240,6 +264,8 @@ protected:
     std::shared_ptr<FakeStandardWindows> windows = std::make_shared<FakeStandardWindows>();
     std::shared_ptr<FakeMessageWindows> messages = std::make_shared<FakeMessageWindows>();
     std::vector<Url> recent;
+    std::vector<FakeMenuWindow*> aboutWindows;
+    std::vector<FakeMenuWindow*> preferencesWindows;
     std::shared_ptr<AppDelegate> delegate = AppDelegate::create(services());
     bool ended = false;
     std::unique_ptr<NotificationCenter::ObserverToken> endObserver =
@@ -547,6 +573,25 @@ TEST_F(AppDelegateTests, ActivationChangesTellTheOtherWindowsToShowOrHideDecorat
     delegate->applicationDidBecomeActive();
     EXPECT_EQ(posted, (std::vector<std::string>{hideNonEssentialUINotification,
                                                 showNonEssentialUINotification}));
+}
+
+TEST_F(AppDelegateTests, TheAboutWindowIsMadeOnceAndAnOpenPreferencesWindowIsRaised) {
+    delegate->doAbout();
+    aboutWindows.back()->visible = false;
+    delegate->doAbout();
+    ASSERT_EQ(aboutWindows.size(), 1u);
+    EXPECT_EQ(aboutWindows.back()->shown, 2);
+
+    delegate->doEditPreferences();
+    delegate->doEditPreferences();
+    // A second window would write its stale keys over what the first one changed.
+    ASSERT_EQ(preferencesWindows.size(), 1u) << "the open window is brought forward";
+    EXPECT_EQ(preferencesWindows.back()->shown, 2);
+
+    preferencesWindows.back()->visible = false;
+    delegate->doEditPreferences();
+    ASSERT_EQ(preferencesWindows.size(), 2u) << "a closed one is made afresh";
+    EXPECT_TRUE(preferencesWindows.back()->visible);
 }
 
 } // namespace

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+#include <optional>
+
+namespace orlix {
+
+// What Orlix knows of itself from its build: its name, version, build number and copyright line,
+// and the resources compiled into the program (its icon and the About window's credits). A window
+// that shows them leaves an element as it is when its value is absent.
+struct ApplicationBundle {
+    std::optional<QString> name;
+    std::optional<QString> shortVersionString;
+    // The build number.
+    std::optional<QString> version;
+    std::optional<QString> humanReadableCopyright;
+    // The credits as an HTML document, by its resource path.
+    std::optional<QString> creditsPath;
+
+    // Orlix's own.
+    static ApplicationBundle main();
+    // The icon drawn for Orlix, in the sizes its windows use.
+    static QIcon applicationIcon();
+};
+
+} // namespace orlix
