@@ -27,7 +27,7 @@ dbus-run-session -- bash -euo pipefail -c '
     window() { xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1; }
     keys() { for key in "$@"; do xdotool key --clearmodifiers "$key"; sleep 0.4; done; }
     shot() { import -window root "$shots/$1"; convert "$shots/$1" -fuzz 2% -trim +repage "$shots/$1"; }
-    "$bin/orlix" "$input" 2>/dev/null &
+    "$bin/orlix" -no-helper-install "$input" 2>/dev/null &
     app=$!
     settings=$(timeout 30 bash -c "$(declare -f window); window \"Export Settings\"")
     xdotool windowactivate --sync "$settings"; sleep 0.5
@@ -48,7 +48,7 @@ dbus-run-session -- bash -euo pipefail -c '
 
     keys Return
     timeout 30 bash -c "while kill -0 $app 2>/dev/null; do sleep 0.2; done"
-    timeout 30 "$bin/orlix" -last-used-settings "$second" 2>/dev/null
+    timeout 30 "$bin/orlix" -no-helper-install -last-used-settings "$second" 2>/dev/null
 '
 width() { python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); print(struct.unpack(">I", d[16:20])[0])' "$1"; }
 status=0

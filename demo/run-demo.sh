@@ -8,7 +8,8 @@ bin=${1:?usage: run-demo.sh BUILD_BIN_FOLDER [ORLIX]}
 orlix=${2:-$bin/orlix}
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/orlix-demo-XXXXXX")
 "$bin/orlix-sample-images" "$scratch"
-# A private configuration, so that the demonstration neither reads nor changes the user's.
+# A private configuration, so that the demonstration neither reads nor changes the user's; and the
+# helper's login item of the session is left as it is (-no-helper-install).
 export XDG_CONFIG_HOME="$scratch/.config"
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
     export XDG_RUNTIME_DIR="$scratch/.runtime"
@@ -21,7 +22,7 @@ echo "Optimising the sample images in $scratch ..."
 # Qt's offscreen platform notes every window feature it lacks (fades, raising, the file manager's
 # reveal); they say nothing about the images, so they are left out.
 platform_notes='^This plugin does not support '
-{ "$orlix" -quick-optimize "$scratch"/*.png "$scratch"/*.jpg 2>&1 >&3 3>&- |
+{ "$orlix" -no-helper-install -quick-optimize "$scratch"/*.png "$scratch"/*.jpg 2>&1 >&3 3>&- |
     { grep -Ev "$platform_notes" || true; } >&2; } 3>&1
 status=0
 for input in "$scratch"/*.png "$scratch"/*.jpg; do

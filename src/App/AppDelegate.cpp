@@ -1,5 +1,6 @@
 #include "App/AppDelegate.h"
 
+#include "App/AppSettings.h"
 #include "Model/Preferences.h"
 #include "Platform/MainQueue.h"
 #include "Platform/UserDefaults.h"
@@ -23,6 +24,7 @@ AppDelegate::AppDelegate(Services services)
     , imageProcessingController_(ImageProcessingController::create(applicationModalUIState_,
                                                                    services_.processingEnvironment))
     , processingState_(ProcessingState::create())
+    , sparkler_(services_.updater ? Sparkler::create(services_.updater) : nullptr)
     , applicationActivatedClickEventDetector_(
           std::make_unique<ApplicationActivatedClickEventDetector>()) {}
 
@@ -78,14 +80,19 @@ void AppDelegate::initialize(bool runThenTerminate, Completion completion) {
         }
         return;
     }
-    applicationState_ = ApplicationState::initializationInProgress;
-    applicationRunMode_ =
-        runThenTerminate ? ApplicationRunMode::runThenTerminate : ApplicationRunMode::normal;
+    setApplicationState(ApplicationState::initializationInProgress);
+    setApplicationRunMode(runThenTerminate ? ApplicationRunMode::runThenTerminate
+                                           : ApplicationRunMode::normal);
+    installSparklerCallbacks();
     readFirstRunMessageFlags();
     finishInitialization(runThenTerminate, std::move(completion));
 }
 
 void AppDelegate::finishInitialization(bool runThenTerminate, Completion completion) {
+    if (services_.loginItemSystem.loginItems && services_.loginItemSystem.runningApplications) {
+        AppSettings::read(ArgumentsParser(services_.processArguments))
+            .apply(services_.loginItemSystem);
+    }
     const std::weak_ptr<AppDelegate> weak = weak_from_this();
     auto& center = NotificationCenter::defaultCenter();
     if (!trackerTaskQueuedObserver_) {
@@ -128,14 +135,126 @@ void AppDelegate::finishInitialization(bool runThenTerminate, Completion complet
             standardUIObserver(imageProcessingHideStandardUINotification, false);
     }
     observeProcessingCompleted(runThenTerminate);
-    applicationState_ = ApplicationState::initialized;
-    if (services_.updater && !runThenTerminate) {
-        services_.updater->checkForUpdatesInBackground();
-    }
+    setApplicationState(ApplicationState::initialized);
+    checkForUpdatesIfDue(runThenTerminate);
     setShouldDisplayStandardUI(!runThenTerminate);
     if (completion) {
         completion(applicationState_);
     }
+}
+
+void AppDelegate::setApplicationState(ApplicationState state) {
+    applicationState_ = state;
+    isApplicationInitialized_.set(state == ApplicationState::initialized);
+}
+
+void AppDelegate::setApplicationRunMode(ApplicationRunMode mode) {
+    applicationRunMode_ = mode;
+    isApplicationInRunThenTerminateMode_.set(mode == ApplicationRunMode::runThenTerminate);
+}
+
+void AppDelegate::installSparklerCallbacks() {
+    if (!sparkler_) {
+        return;
+    }
+    const std::weak_ptr<AppDelegate> weak = weak_from_this();
+    const auto withSelf = [weak](void (*action)(AppDelegate&)) {
+        return [weak, action] {
+            if (const auto self = weak.lock()) {
+                action(*self);
+            }
+        };
+    };
+    sparkler_->updaterMayCheckForUpdatesCallback = [weak] {
+        const auto self = weak.lock();
+        return self && self->updaterMayCheckForUpdates();
+    };
+    sparkler_->updaterDidFindValidUpdateCallback =
+        withSelf([](AppDelegate& self) { self.updaterDidFindValidUpdate(); });
+    sparkler_->updaterWillShowModalDialogCallback = withSelf([](AppDelegate& self) {
+        self.applicationModalUIState_->setModalSparkleDialogVisible(true);
+    });
+    sparkler_->updaterDidShowModalDialogCallback = withSelf([](AppDelegate& self) {
+        self.applicationModalUIState_->setModalSparkleDialogVisible(false);
+    });
+}
+
+void AppDelegate::checkForUpdatesIfDue(bool runThenTerminate) {
+    if (!sparkler_ || !sparkler_->sparkleUpdateCheckDue()) {
+        return;
+    }
+    // Launched for files, Orlix only looks whether an update exists unless the updater fetches
+    // updates by itself: it shows nothing the user did not come for.
+    if (runThenTerminate && !sparkler_->updater()->automaticallyDownloadsUpdates()) {
+        sparkler_->checkForUpdateInformation();
+    } else {
+        sparkler_->updater()->checkForUpdatesInBackground();
+    }
+}
+
+bool AppDelegate::updaterMayCheckForUpdates() const {
+    if (applicationState_ != ApplicationState::initialized) {
+        return false;
+    }
+    return applicationRunMode_ == ApplicationRunMode::normal ||
+           sparkler_->updater()->automaticallyDownloadsUpdates();
+}
+
+// An update that only the user can install keeps Orlix open after the run, to offer it then.
+void AppDelegate::updaterDidFindValidUpdate() {
+    if (applicationRunMode_ != ApplicationRunMode::runThenTerminate ||
+        sparkler_->updater()->automaticallyDownloadsUpdates()) {
+        return;
+    }
+    setApplicationRunMode(ApplicationRunMode::normal);
+    const std::weak_ptr<AppDelegate> weak = weak_from_this();
+    imageProcessingCompletedObserver_.reset();
+    imageProcessingCompletedObserver_ = NotificationCenter::defaultCenter().addObserver(
+        imageProcessingCompletedNotification, imageProcessingController_.get(),
+        [weak](const Notification&) {
+            if (const auto self = weak.lock()) {
+                self->completeAfterUpdateFound();
+            }
+        });
+}
+
+void AppDelegate::completeAfterUpdateFound() {
+    observeProcessingCompleted(false);
+    processingCompleted();
+    if (services_.standardWindows) {
+        services_.standardWindows->activate();
+    }
+    if (sparkler_->sparkleUpdateCheckDue()) {
+        sparkler_->updater()->checkForUpdatesInBackground();
+    }
+}
+
+void AppDelegate::checkForUpdates() {
+    if (sparkler_) {
+        sparkler_->updater()->checkForUpdates();
+    }
+}
+
+bool AppDelegate::validateMenuItem(const std::string& identifier) const {
+    if (identifier != checkForUpdatesMenuItemIdentifier) {
+        return true;
+    }
+    if (applicationRunMode_ != ApplicationRunMode::normal ||
+        applicationState_ != ApplicationState::initialized) {
+        return false;
+    }
+    return applicationModalUIState_->modalDialogCanBeDisplayed() && sparkler_ &&
+           sparkler_->updater()->validateMenuItem();
+}
+
+std::vector<ObservableProperty<bool>::Token>
+AppDelegate::observeMenuValidation(const std::function<void()>& changed) {
+    const auto observer = [changed](bool) { changed(); };
+    std::vector<ObservableProperty<bool>::Token> tokens;
+    tokens.push_back(applicationModalUIState_->observeModalDialogCanBeDisplayed(observer));
+    tokens.push_back(isApplicationInitialized_.observe(observer));
+    tokens.push_back(isApplicationInRunThenTerminateMode_.observe(observer));
+    return tokens;
 }
 
 void AppDelegate::observeProcessingCompleted(bool runThenTerminate) {
@@ -347,7 +466,7 @@ void AppDelegate::processingCompletedWith(const std::optional<ProcessingStats>& 
     }
     // A run with failures keeps Orlix open so that the user can see what went wrong.
     if (applicationRunMode_ == ApplicationRunMode::runThenTerminate) {
-        applicationRunMode_ = ApplicationRunMode::normal;
+        setApplicationRunMode(ApplicationRunMode::normal);
         observeProcessingCompleted(false);
     }
     shouldDisplayProcessingResultsMessage_ = true;
@@ -450,10 +569,10 @@ bool AppDelegate::requestQuit() {
         return true;
     }
     if (processingState_->isProcessing()) {
-        applicationModalUIState_->askUserIfTheyWishToContinueQuittingDialogVisible = true;
+        applicationModalUIState_->setAskUserIfTheyWishToContinueQuittingDialogVisible(true);
         const bool quit =
             services_.confirmQuitWhileProcessing && services_.confirmQuitWhileProcessing();
-        applicationModalUIState_->askUserIfTheyWishToContinueQuittingDialogVisible = false;
+        applicationModalUIState_->setAskUserIfTheyWishToContinueQuittingDialogVisible(false);
         if (!quit) {
             return false;
         }
@@ -465,7 +584,7 @@ bool AppDelegate::requestQuit() {
 void AppDelegate::quitForSignal(int signalNumber) {
     // Files waiting for their settings are given up as much as the exports under way.
     const bool workCancelled =
-        processingState_->isProcessing() || applicationModalUIState_->settingsDialogVisible;
+        processingState_->isProcessing() || applicationModalUIState_->settingsDialogVisible();
     terminate(workCancelled ? 128 + signalNumber : 0);
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "App/MessageWindows.h"
+#include "App/OSIntegrationManager.h"
+#include "App/Sparkler.h"
 #include "App/StandardWindows.h"
 #include "Desktop/DistributedNotificationCenter.h"
 #include "Desktop/FileRevealer.h"
 #include "Desktop/Updater.h"
 #include "Desktop/UserNotifier.h"
 #include "Platform/NotificationCenter.h"
+#include "Platform/ObservableProperty.h"
 #include "TaskProcessing/ApplicationModalUIState.h"
 #include "TaskProcessing/ImageProcessingController.h"
 #include "TaskProcessing/ProcessingState.h"
@@ -58,6 +61,11 @@ public:
         // The About and preferences windows, made when the user asks for them.
         std::function<std::unique_ptr<WindowController>()> makeAboutWindowController;
         std::function<std::unique_ptr<WindowController>()> makePreferencesWindowController;
+        // The process's arguments, its program first: the switches that look after the login
+        // item are read from them once, at start-up.
+        std::vector<std::string> processArguments;
+        // Where the login item lives; without a registry it is left alone.
+        OSIntegrationManager::System loginItemSystem;
     };
 
     static std::shared_ptr<AppDelegate> create(Services services);
@@ -96,6 +104,17 @@ public:
     // A later launch without files: brings forward what the standard interface shows now.
     void reopen();
 
+    // The menu item whose validation follows the application's state and the modal dialogs.
+    static constexpr const char* checkForUpdatesMenuItemIdentifier = "CheckForUpdatesMenuItem";
+    // The user asked for an update check.
+    void checkForUpdates();
+    // Every other item is enabled; the check-for-updates item only in the normal run mode after
+    // start-up, while no modal dialog is up, and when the updater allows it.
+    bool validateMenuItem(const std::string& identifier) const;
+    // Calls `changed` whenever the answer of validateMenuItem may have changed.
+    [[nodiscard]] std::vector<ObservableProperty<bool>::Token>
+    observeMenuValidation(const std::function<void()>& changed);
+
     ApplicationState applicationState() const { return applicationState_; }
     ApplicationRunMode applicationRunMode() const { return applicationRunMode_; }
     bool shouldDisplayStandardUI() const { return shouldDisplayStandardUI_; }
@@ -118,6 +137,14 @@ private:
 
     using Completion = std::function<void(ApplicationState)>;
     void initialize(bool runThenTerminate, Completion completion);
+    void setApplicationState(ApplicationState state);
+    void setApplicationRunMode(ApplicationRunMode mode);
+    void installSparklerCallbacks();
+    // The start-up check, when one is due.
+    void checkForUpdatesIfDue(bool runThenTerminate);
+    bool updaterMayCheckForUpdates() const;
+    void updaterDidFindValidUpdate();
+    void completeAfterUpdateFound();
     void finishInitialization(bool runThenTerminate, Completion completion);
     void observeProcessingCompleted(bool runThenTerminate);
     void updateStandardUI();
@@ -144,8 +171,11 @@ private:
         std::make_shared<ApplicationModalUIState>();
     std::shared_ptr<ImageProcessingController> imageProcessingController_;
     std::shared_ptr<ProcessingState> processingState_;
+    std::shared_ptr<Sparkler> sparkler_;
     ApplicationState applicationState_ = ApplicationState::uninitialized;
     ApplicationRunMode applicationRunMode_ = ApplicationRunMode::normal;
+    ObservableProperty<bool> isApplicationInitialized_{false};
+    ObservableProperty<bool> isApplicationInRunThenTerminateMode_{false};
     bool shouldDisplayStandardUI_ = false;
     bool hasOrderedInOperationsWindow_ = false;
     // The standard windows are shown, as far as the last update decided.

@@ -1,5 +1,6 @@
 #include "App/CommandLine.h"
 
+#include "App/AppSettings.h"
 #include "Platform/Url.h"
 
 namespace orlix {
@@ -40,11 +41,16 @@ the files are handed to it.
   -quick-optimize      make the images smaller without resizing them
   -last-used-settings  use the export settings of the previous run
                        (without either, Orlix asks for the export settings)
+  -no-helper-install   leave the helper's login item as it is
+  -uninstall-helper    remove the login item that starts the helper, and end the helper
+  -force-restart-helper  restart the helper even when it is of this version
   --                   every word after it is a file
   --help               print this help and exit
   --version            print the version and exit
 
-Files may be given as paths or as local file:// URIs.
+Files may be given as paths or as local file:// URIs. Every start makes sure that the helper,
+which shows Orlix's drop zones while image files are dragged anywhere, starts at login and runs
+in this version.
 )";
 
 } // namespace
@@ -56,6 +62,10 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
     for (const auto& word : arguments) {
         if (!onlyFiles && word == "--") {
             onlyFiles = true;
+            continue;
+        }
+        // The login item's switches count with spaces around them too; they are never files.
+        if (!onlyFiles && AppSettings::isSwitch(word)) {
             continue;
         }
         if (!onlyFiles && line.request == Request::run) {

@@ -1,7 +1,10 @@
 #include "App/OrlixApplication.h"
 
+#include "App/HelpLocator.h"
 #include "App/QtMessageWindows.h"
 #include "App/QtStandardWindows.h"
+#include "Desktop/AutostartEntry.h"
+#include "Desktop/BusRunningApplications.h"
 #include "Desktop/DBusApplicationInstance.h"
 #include "Desktop/DBusDistributedNotificationCenter.h"
 #include "Desktop/DockBadger.h"
@@ -11,6 +14,7 @@
 #include "Desktop/QtLocalizer.h"
 #include "Desktop/QtMainExecutor.h"
 #include "Desktop/QuitSignalNotifier.h"
+#include "Desktop/XdgAutostartLoginItem.h"
 #include "Export/ImageUtilsClient.h"
 #include "Platform/Localization.h"
 #include "Platform/MainQueue.h"
@@ -25,10 +29,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSessionManager>
+#include <QUrl>
+
+#include <filesystem>
 
 namespace orlix {
 
@@ -50,12 +59,38 @@ bool askToQuitWhileProcessing() {
     return alert.clickedButton() == quit;
 }
 
+QString supportAddress() {
+    return QStringLiteral(ORLIX_SUPPORT_ADDRESS).trimmed();
+}
+
+void showHelp() {
+    std::error_code error;
+    const auto readme = HelpLocator::readme(std::filesystem::read_symlink("/proc/self/exe", error),
+                                            ORLIX_SOURCE_README);
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(readme.string())));
+}
+
+void contactSupport() {
+    QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + supportAddress()));
+}
+
+OSIntegrationManager::System loginItemSystem() {
+    auto running = std::make_shared<BusRunningApplications>(QDBusConnection::sessionBus());
+    std::error_code error;
+    const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+    auto loginItems = std::make_shared<XdgAutostartLoginItem>(
+        AutostartEntry::defaultPath(), XdgAutostartLoginItem::helperProgram(program), ORLIX_VERSION,
+        running, XdgAutostartLoginItem::startDetached);
+    return {std::move(loginItems), std::move(running), std::string(ORLIX_VERSION)};
+}
+
 } // namespace
 
 OrlixApplication::OrlixApplication(const CommandLine& commandLine)
     : commandLine_(commandLine) {}
 
 OrlixApplication::~OrlixApplication() {
+    menuValidation_.clear();
     delegate_.reset();
     standardWindows_.reset();
     MainQueue::setExecutor(nullptr);
@@ -83,6 +118,12 @@ AppDelegate::Services OrlixApplication::services(QApplication& application) {
         [] { return std::make_shared<StackViewActivityWindowController>(); },
         [] { ImageUtilsClient::terminate(); }};
     services.isActive = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
+    openRecentMenu_ =
+        std::make_unique<OpenRecentMenu>(recentDocuments_, [this](const std::string& path) {
+            if (delegate_) {
+                delegate_->openFiles({path}, {});
+            }
+        });
     standardWindows_ = std::make_shared<QtStandardWindows>(
         menuActions(application), [this] { return !delegate_ || delegate_->requestQuit(); });
     services.standardWindows = standardWindows_;
@@ -92,11 +133,19 @@ AppDelegate::Services OrlixApplication::services(QApplication& application) {
     services.makePreferencesWindowController = [] {
         return std::make_unique<PreferencesWindowController>();
     };
+    services.processArguments = commandLine_.arguments;
+    services.processArguments.insert(services.processArguments.begin(),
+                                     QCoreApplication::applicationFilePath().toStdString());
+    services.loginItemSystem = loginItemSystem();
+    services.noteRecentDocument = [recent = recentDocuments_](const Url& url) {
+        recent->note(url);
+    };
     return services;
 }
 
-// The drop window's menu: About, Preferences, the add-images items and Quit, in its context menu
-// and on their keys.
+// The drop window's menu: About, Preferences, the add-images items, Open Recent, the update
+// check, help and support, and Quit, in its context menu and on their keys. Each item is enabled
+// as the delegate validates it, and follows every change that may alter the answer.
 QList<QAction*> OrlixApplication::menuActions(QApplication& application) {
     using Type = AddImagesSettings::SettingsType;
     const auto item = [this, &application](const char* title, const QKeySequence& keys,
@@ -115,7 +164,7 @@ QList<QAction*> OrlixApplication::menuActions(QApplication& application) {
         line->setSeparator(true);
         return line;
     };
-    return {
+    QList<QAction*> actions{
         item("About Orlix", QKeySequence(), [](AppDelegate& delegate) { delegate.doAbout(); }),
         item("Preferences…", Qt::CTRL | Qt::Key_Comma,
              [](AppDelegate& delegate) { delegate.doEditPreferences(); }),
@@ -126,8 +175,29 @@ QList<QAction*> OrlixApplication::menuActions(QApplication& application) {
              [](AppDelegate& delegate) { delegate.promptForFiles(Type::resizeAndOptimize); }),
         item("Use Previous Settings…", Qt::CTRL | Qt::Key_3,
              [](AppDelegate& delegate) { delegate.promptForFiles(Type::usePreviousSettings); }),
-        separator(),
-        item("Quit", QKeySequence::Quit, [](AppDelegate& delegate) { delegate.requestQuit(); })};
+        openRecentMenu_->menuAction(),
+        separator()};
+    auto* checkForUpdates = item("Check for Updates...", Qt::CTRL | Qt::Key_U,
+                                 [](AppDelegate& delegate) { delegate.checkForUpdates(); });
+    checkForUpdates->setObjectName(
+        QString::fromLatin1(AppDelegate::checkForUpdatesMenuItemIdentifier));
+    actions << checkForUpdates
+            << item("Help", QKeySequence::HelpContents, [](AppDelegate&) { showHelp(); });
+    if (!supportAddress().isEmpty()) {
+        actions << item("Contact Support", {}, [](AppDelegate&) { contactSupport(); });
+    }
+    actions << separator() << item("Quit", QKeySequence::Quit, [](AppDelegate& delegate) {
+        delegate.requestQuit();
+    });
+    menuActions_ = actions;
+    return actions;
+}
+
+void OrlixApplication::validateMenuItems() {
+    for (auto* action : std::as_const(menuActions_)) {
+        action->setEnabled(!delegate_ ||
+                           delegate_->validateMenuItem(action->objectName().toStdString()));
+    }
 }
 
 void OrlixApplication::installQuitRoutes(QApplication& application) {
@@ -198,6 +268,8 @@ int OrlixApplication::run(QApplication& application) {
     });
     installQuitRoutes(application);
     followApplicationState(application);
+    menuValidation_ = delegate_->observeMenuValidation([this] { validateMenuItems(); });
+    validateMenuItems();
     if (commandLine_.paths.empty()) {
         delegate_->applicationDidFinishLaunching();
     } else {

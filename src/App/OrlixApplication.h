@@ -2,6 +2,8 @@
 
 #include "App/AppDelegate.h"
 #include "App/CommandLine.h"
+#include "App/OpenRecentMenu.h"
+#include "App/RecentDocuments.h"
 #include "Desktop/ApplicationInstance.h"
 
 #include <QList>
@@ -35,6 +37,7 @@ public:
 private:
     AppDelegate::Services services(QApplication& application);
     QList<QAction*> menuActions(QApplication& application);
+    void validateMenuItems();
     bool handedOver();
     void installQuitRoutes(QApplication& application);
     void followApplicationState(QApplication& application);
@@ -43,8 +46,13 @@ private:
     CommandLine commandLine_;
     std::shared_ptr<QtMainExecutor> executor_;
     std::unique_ptr<ApplicationInstance> instance_;
+    std::shared_ptr<RecentDocuments> recentDocuments_ =
+        std::make_shared<RecentDocuments>(UserDefaults::standardUserDefaults());
+    std::unique_ptr<OpenRecentMenu> openRecentMenu_;
+    QList<QAction*> menuActions_;
     std::shared_ptr<QtStandardWindows> standardWindows_;
     std::shared_ptr<AppDelegate> delegate_;
+    std::vector<ObservableProperty<bool>::Token> menuValidation_;
     // The status of a quit asked for before the event loop ran, which the loop would not see.
     std::optional<int> exitStatus_;
 };

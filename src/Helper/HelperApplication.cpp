@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QTimer>
 
 #include <cstdlib>
 #include <cstring>
@@ -64,6 +65,20 @@ int HelperApplication::runService(const HelperCommandLine& commandLine) {
     return handedOver ? 0 : 1;
 }
 
+// A helper whose session bus has gone belongs to a session that has ended.
+void HelperApplication::endWithTheSessionBus(QApplication& application) {
+    if (!QDBusConnection::sessionBus().isConnected()) {
+        return;
+    }
+    auto* check = new QTimer(&application);
+    QObject::connect(check, &QTimer::timeout, &application, [&application] {
+        if (!QDBusConnection::sessionBus().isConnected()) {
+            application.quit();
+        }
+    });
+    check->start(kSessionBusCheckInterval);
+}
+
 int HelperApplication::runInBackground(QApplication& application) {
     application.setQuitOnLastWindowClosed(false);
     executor_ = std::make_shared<QtMainExecutor>();
@@ -78,6 +93,7 @@ int HelperApplication::runInBackground(QApplication& application) {
         return 1;
     }
     QuitSignalNotifier::install(&application, [quit](int) { quit(); });
+    endWithTheSessionBus(application);
     delegate_ =
         AppDelegate::create({isWaylandSession() ? nullptr : X11DragEventSource::open(),
                              UserDefaults::suite(helperBundleIdentifier), floaterFactory()});

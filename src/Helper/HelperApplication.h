@@ -3,6 +3,7 @@
 #include "Helper/Floater.h"
 #include "Helper/HelperCommandLine.h"
 
+#include <chrono>
 #include <memory>
 
 class QApplication;
@@ -36,6 +37,9 @@ public:
     static bool isWaylandSession();
 
 private:
+    static constexpr std::chrono::seconds kSessionBusCheckInterval{2};
+
+    static void endWithTheSessionBus(QApplication& application);
     // The floating window, when the drop panel is built in.
     FloaterFactory floaterFactory() const;
 

@@ -101,8 +101,8 @@ void ImageProcessingController::didCreate() {
 void ImageProcessingController::setUIState(UIState state, bool openDialogVisible,
                                            bool settingsDialogVisible) {
     uiState_ = state;
-    applicationModalUIState_->openDialogVisible = openDialogVisible;
-    applicationModalUIState_->settingsDialogVisible = settingsDialogVisible;
+    applicationModalUIState_->setOpenDialogVisible(openDialogVisible);
+    applicationModalUIState_->setSettingsDialogVisible(settingsDialogVisible);
 }
 
 void ImageProcessingController::addImages(const std::vector<Url>& urls,

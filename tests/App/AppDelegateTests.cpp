@@ -4,6 +4,7 @@
 #include "Platform/ScopedManualClock.h"
 #include "Platform/UserDefaults.h"
 #include "Shared/SharedDefinitions.h"
+#include "Support/FakeUpdater.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestImages.h"
@@ -22,6 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::eventually;
+using testing::FakeUpdater;
 using testing::TestImages;
 
 struct Delivery {
@@ -66,15 +68,6 @@ public:
     }
 
     std::map<std::string, Block> observers;
-};
-
-class FakeUpdater : public Updater {
-public:
-    void checkForUpdatesInBackground() override { ++checks; }
-    bool automaticallyChecksForUpdates() const override { return automaticChecks; }
-    void setAutomaticallyChecksForUpdates(bool value) override { automaticChecks = value; }
-    int checks = 0;
-    bool automaticChecks = false;
 };
 
 // Records what the delegate asks of the message window, one line per request.
@@ -194,7 +187,7 @@ protected:
         services.messageWindows = messages;
         services.confirmQuitWhileProcessing = [this] {
             EXPECT_TRUE(delegate->applicationModalUIState()
-                            ->askUserIfTheyWishToContinueQuittingDialogVisible);
+                            ->askUserIfTheyWishToContinueQuittingDialogVisible());
             ++quitQuestions;
             return answerQuit;
         };
@@ -376,7 +369,7 @@ TEST_F(AppDelegateTests, QuittingDuringARunCanBeRefused) {
     EXPECT_FALSE(delegate->requestQuit());
     EXPECT_EQ(quitQuestions, 1);
     EXPECT_FALSE(
-        delegate->applicationModalUIState()->askUserIfTheyWishToContinueQuittingDialogVisible);
+        delegate->applicationModalUIState()->askUserIfTheyWishToContinueQuittingDialogVisible());
     EXPECT_FALSE(exitStatus.has_value());
     answerQuit = true;
     EXPECT_TRUE(delegate->requestQuit());
@@ -592,6 +585,133 @@ TEST_F(AppDelegateTests, TheAboutWindowIsMadeOnceAndAnOpenPreferencesWindowIsRai
     delegate->doEditPreferences();
     ASSERT_EQ(preferencesWindows.size(), 2u) << "a closed one is made afresh";
     EXPECT_TRUE(preferencesWindows.back()->visible);
+}
+
+} // namespace
+} // namespace orlix
+
+namespace orlix {
+namespace {
+
+class UpdaterGlueTests : public AppDelegateTests {
+protected:
+    // A delegate made after the updater was set up: whether a check is due is decided then.
+    void remake() { delegate = AppDelegate::create(services()); }
+    bool mayCheck() { return updater->delegate.lock()->updaterMayCheckForUpdates(); }
+    bool itemEnabled() const {
+        return delegate->validateMenuItem(AppDelegate::checkForUpdatesMenuItemIdentifier);
+    }
+};
+
+TEST_F(UpdaterGlueTests, AStartUpCheckRunsOnlyWhenAutomaticChecksAreOnAndOneIsDue) {
+    updater->automaticChecks = false;
+    remake();
+    delegate->applicationDidFinishLaunching();
+    EXPECT_EQ(updater->checks, 0);
+    delegate->checkForUpdates();
+    EXPECT_EQ(updater->log, std::vector<std::string>{"user check"}) << "the menu item still works";
+
+    updater->automaticChecks = true;
+    updater->lastCheck = std::chrono::system_clock::now() - std::chrono::seconds(10);
+    remake();
+    delegate->applicationDidFinishLaunching();
+    EXPECT_EQ(updater->checks, 0) << "checked 10 seconds ago, once a day is enough";
+
+    updater->lastCheck = std::chrono::system_clock::now() - std::chrono::hours(25);
+    remake();
+    delegate->openFiles({image("a.jpg")}, {"-quick-optimize"});
+    EXPECT_EQ(updater->checks, 0) << "launched for files, only the information is asked for";
+    EXPECT_EQ(updater->log.back(), "information");
+}
+
+TEST_F(UpdaterGlueTests, TheUpdaterMayCheckAfterStartUpAndLaunchedForFilesOnlyIfItFetchesItself) {
+    EXPECT_FALSE(mayCheck()) << "not before start-up";
+    delegate->openFiles({image("a.jpg")}, {"-quick-optimize"});
+    EXPECT_FALSE(mayCheck());
+    updater->automaticDownloads = true;
+    EXPECT_TRUE(mayCheck());
+    runUntilTheEndOfTheRun();
+
+    remake();
+    delegate->applicationDidFinishLaunching();
+    updater->automaticDownloads = false;
+    EXPECT_TRUE(mayCheck());
+    EXPECT_FALSE(updater->delegate.lock()->updaterShouldPromptForPermissionToCheckForUpdates());
+}
+
+TEST_F(UpdaterGlueTests, AnUpdateFoundForARunOfFilesKeepsOrlixOpenToOfferIt) {
+    updater->available = true;
+    remake();
+    delegate->openFiles({image("a.jpg")}, {"-quick-optimize"});
+    EXPECT_EQ(delegate->applicationRunMode(), Mode::normal);
+    runUntilTheEndOfTheRun();
+    ASSERT_TRUE(eventually(*loop, [&] { return ended; }));
+    loop->runUntilIdle();
+    EXPECT_FALSE(exitStatus.has_value());
+    EXPECT_EQ(revealer->reveals.size(), 1u) << "the end-of-run work happened";
+    EXPECT_NE(std::find(windows->calls.begin(), windows->calls.end(), "activate"),
+              windows->calls.end());
+    EXPECT_EQ(updater->checks, 1) << "the background check now offers the update";
+}
+
+TEST_F(UpdaterGlueTests, AnUpdateFetchedByTheUpdaterLetsTheRunOfFilesQuit) {
+    updater->automaticDownloads = true;
+    updater->available = true;
+    remake();
+    delegate->openFiles({image("a.jpg")}, {"-quick-optimize"});
+    EXPECT_EQ(updater->checks, 1);
+    updater->delegate.lock()->updaterDidFindValidUpdate();
+    EXPECT_EQ(delegate->applicationRunMode(), Mode::runThenTerminate);
+    runUntilTheEndOfTheRun();
+    ASSERT_TRUE(eventually(*loop, [&] { return exitStatus.has_value(); }));
+    EXPECT_EQ(exitStatus, 0);
+}
+
+TEST_F(UpdaterGlueTests, TheUpdatersAlertIsAModalDialogThatDisablesTheCheckItem) {
+    delegate->applicationDidFinishLaunching();
+    int notifications = 0;
+    const auto tokens = delegate->observeMenuValidation([&] { ++notifications; });
+    EXPECT_TRUE(itemEnabled());
+    const auto target = updater->delegate.lock();
+    ::testing::internal::CaptureStdout();
+    target->updaterWillShowModalAlert();
+    EXPECT_TRUE(delegate->applicationModalUIState()->modalSparkleDialogVisible());
+    EXPECT_FALSE(itemEnabled());
+    target->updaterDidShowModalAlert();
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "Sparkle will show modal alert\nSparkle did show modal alert\n");
+    EXPECT_TRUE(itemEnabled());
+    EXPECT_EQ(notifications, 2);
+}
+
+TEST_F(UpdaterGlueTests, OnlyTheCheckItemIsValidatedAndEveryModalFlagDisablesIt) {
+    EXPECT_FALSE(itemEnabled()) << "not before start-up";
+    EXPECT_TRUE(delegate->validateMenuItem("OpenRecentMenuItem"));
+    EXPECT_TRUE(delegate->validateMenuItem(""));
+    delegate->applicationDidFinishLaunching();
+    auto& modal = *delegate->applicationModalUIState();
+    int notifications = 0;
+    const auto tokens = delegate->observeMenuValidation([&] { ++notifications; });
+    for (const auto set :
+         {&ApplicationModalUIState::setOpenDialogVisible,
+          &ApplicationModalUIState::setSettingsDialogVisible,
+          &ApplicationModalUIState::setAskUserIfTheyWishToContinueQuittingDialogVisible,
+          &ApplicationModalUIState::setModalSparkleDialogVisible}) {
+        (modal.*set)(true);
+        EXPECT_FALSE(modal.modalDialogCanBeDisplayed());
+        EXPECT_FALSE(itemEnabled());
+        (modal.*set)(false);
+        EXPECT_TRUE(itemEnabled());
+    }
+    EXPECT_EQ(notifications, 8) << "every setter notifies";
+    updater->itemAllowed = false;
+    EXPECT_FALSE(itemEnabled()) << "the updater has the last word";
+
+    remake();
+    delegate->openFiles({image("a.jpg")}, {"-quick-optimize"});
+    updater->itemAllowed = true;
+    EXPECT_FALSE(itemEnabled()) << "not while running for files";
+    runUntilTheEndOfTheRun();
 }
 
 } // namespace

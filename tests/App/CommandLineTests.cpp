@@ -32,5 +32,12 @@ TEST(CommandLineTests, HelpAndVersionAreAskedOnlyBeforeTheSeparator) {
     EXPECT_TRUE(others.paths.empty());
 }
 
+TEST(CommandLineTests, TheLoginItemSwitchesAreNeverFilesUnlessAfterTheSeparator) {
+    const auto line = CommandLine::parse(
+        {" -uninstall-helper", "-no-helper-install\t", "a.png", "--", " -force-restart-helper"});
+    EXPECT_EQ(line.paths, (std::vector<std::string>{"a.png", " -force-restart-helper"}));
+    EXPECT_EQ(line.arguments.front(), " -uninstall-helper");
+}
+
 } // namespace
 } // namespace orlix

@@ -49,7 +49,7 @@ for zone in quick resize previous; do
     "$bin/orlix-sample-images" "$work/$zone" >/dev/null
 done
 
-"$bin/orlix" >"$work/orlix.log" 2>&1 & pids+=($!)
+"$bin/orlix" -no-helper-install >"$work/orlix.log" 2>&1 & pids+=($!)
 until_true 30 has_drop_window_alone || fail "the drop window did not appear"
 eval "$(xdotool getwindowgeometry --shell "$(drop_window)")"
 # Points in the large panel's zones: the left column, the top and the bottom of the right one.

@@ -70,7 +70,7 @@ openbox >/dev/null 2>&1 & pids+=($!)
 mkdir "$work/images" && mv "$work"/*.png "$work/images/"
 write_show_flag true
 
-"$bin/orlix" > "$work/orlix.log" 2>&1 & pids+=($!)
+"$bin/orlix" -no-helper-install > "$work/orlix.log" 2>&1 & pids+=($!)
 wait_for 20 has_bus_name co.corvendal.Orlix || fail "Orlix did not start"
 "$bin/orlix-helper" > "$work/helper.log" 2>&1 & pids+=($!)
 wait_for 20 has_bus_name co.corvendal.orlix-helper || fail "the helper did not start"

@@ -8,6 +8,10 @@ build=${1:?usage: open-with.sh BUILD_FOLDER}
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/orlix-open-with-XXXXXX")
 server=
 cleanup() {
+    # Orlix started its helper on this private bus: it goes with the test.
+    timeout 10 gdbus call --session --dest co.corvendal.orlix-helper \
+        --object-path /co/corvendal/OrlixHelper --method co.corvendal.OrlixHelper.Terminate \
+        >/dev/null 2>&1 || true
     [ -z "$server" ] || kill "$server" 2>/dev/null || true
     rm -rf "$scratch"
 }
@@ -55,6 +59,8 @@ running() {
 }
 for _ in $(seq 600); do
     if ls "$scratch/images"/screenshot-orlix*.png >/dev/null 2>&1 && ! running; then
+        [ -f "$XDG_CONFIG_HOME/autostart/co.corvendal.orlix-persist.desktop" ] ||
+            fail "the helper's autostart entry was not installed"
         exit 0
     fi
     sleep 0.1

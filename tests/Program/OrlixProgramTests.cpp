@@ -1,5 +1,6 @@
 #include "Program/ChildProcess.h"
 #include "Program/PrivateSessionBus.h"
+#include "Program/SessionHelpers.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestImages.h"
@@ -9,6 +10,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QVariantMap>
 
 #include <csignal>
@@ -37,7 +39,11 @@ protected:
         fs::create_directories(runtime);
         fs::permissions(runtime, fs::perms::owner_all);
     }
-    ~OrlixProgramTests() override { QDBusConnection::disconnectFromBus(kProbeName); }
+    // Every start of Orlix starts a helper too: none outlives the test.
+    ~OrlixProgramTests() override {
+        helpers.endAll();
+        QDBusConnection::disconnectFromBus(kProbeName);
+    }
 
     void SetUp() override { ASSERT_FALSE(bus.address().empty()) << "dbus-daemon did not start"; }
 
@@ -51,15 +57,13 @@ protected:
     // Whether a running Orlix owns the session's name and its event loop answers, within the
     // bound: its quit routes are in place by then.
     bool answersRequests() {
-        auto probe =
-            QDBusConnection::connectToBus(QString::fromStdString(bus.address()), kProbeName);
         auto activate = QDBusMessage::createMethodCall(
             QStringLiteral("co.corvendal.Orlix"), QStringLiteral("/co/corvendal/Orlix"),
             QStringLiteral("org.freedesktop.Application"), QStringLiteral("Activate"));
         activate << QVariantMap();
         activate.setAutoStartService(false);
         return until([&] {
-            return probe.call(activate, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
+            return probe().call(activate, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
         });
     }
 
@@ -89,13 +93,44 @@ protected:
         return names;
     }
 
+    QDBusConnection probe() const {
+        return QDBusConnection::connectToBus(QString::fromStdString(bus.address()), kProbeName);
+    }
+
+    // The version the helper that owns the session's name reports, empty while none does.
+    std::string helperVersion() {
+        auto get = QDBusMessage::createMethodCall(QStringLiteral("co.corvendal.orlix-helper"),
+                                                  QStringLiteral("/co/corvendal/OrlixHelper"),
+                                                  QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                  QStringLiteral("Get"));
+        get << QStringLiteral("co.corvendal.OrlixHelper") << QStringLiteral("Version");
+        get.setAutoStartService(false);
+        const auto reply = probe().call(get, QDBus::Block, 5000);
+        return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments()
+                                                                .constFirst()
+                                                                .value<QDBusVariant>()
+                                                                .variant()
+                                                                .toString()
+                                                                .toStdString()
+                                                          : std::string();
+    }
+
+    // One helper of this build on the session's bus, answering as the owner of its name.
+    bool oneHelperOfThisBuild() {
+        return helpers.running().size() == 1 && helperVersion() == ORLIX_VERSION;
+    }
+
     static inline const QString kProbeName = QStringLiteral("orlix-test-probe");
     testing::PrivateSessionBus bus;
+    testing::SessionHelpers helpers{fs::path(ORLIX_PROGRAM).parent_path() / "orlix-helper",
+                                    bus.address()};
     testing::TemporaryDirectory home;
     fs::path inputs = home.path() / "in";
     fs::path runtime = home.path() / "run";
     testing::ScopedEnvironment homeVariable{"HOME", home.path().string()};
-    testing::ScopedEnvironment configVariable{"XDG_CONFIG_HOME", (home.path() / "config").string()};
+    fs::path config = home.path() / "config";
+    fs::path autostartEntry = config / "autostart" / "co.corvendal.orlix-persist.desktop";
+    testing::ScopedEnvironment configVariable{"XDG_CONFIG_HOME", config.string()};
     testing::ScopedEnvironment runtimeVariable{"XDG_RUNTIME_DIR", runtime.string()};
     testing::ScopedEnvironment busVariable{"DBUS_SESSION_BUS_ADDRESS", bus.address()};
     testing::ScopedEnvironment platformVariable{"QT_QPA_PLATFORM", "offscreen"};
@@ -143,6 +178,40 @@ TEST_F(OrlixProgramTests, ASignalAsksNothingAndReportsTheFilesItCancelled) {
     orlix->signal(SIGTERM);
     EXPECT_EQ(orlix->ending(kBound), "exit " + std::to_string(128 + SIGTERM));
     EXPECT_EQ(namesInInputs(), std::vector<std::string>{"a.jpg"});
+}
+
+TEST_F(OrlixProgramTests, EachStartKeepsOneHelperOfThisBuildAndUninstallEndsIt) {
+    const auto plain = launch({});
+    ASSERT_TRUE(answersRequests());
+    EXPECT_TRUE(until([&] { return fs::exists(autostartEntry) && oneHelperOfThisBuild(); }))
+        << "a plain start installs the entry and starts the helper";
+    const auto first = helpers.running();
+    plain->signal(SIGTERM);
+    ASSERT_EQ(plain->ending(kBound), "exit 0");
+    EXPECT_EQ(helpers.running(), first) << "the helper outlives Orlix";
+
+    const auto restarting = launch({"-force-restart-helper"});
+    ASSERT_TRUE(answersRequests());
+    EXPECT_TRUE(until([&] { return oneHelperOfThisBuild() && helpers.running() != first; }))
+        << "the old helper is replaced by exactly one new one";
+    restarting->signal(SIGTERM);
+    ASSERT_EQ(restarting->ending(kBound), "exit 0");
+
+    const auto uninstalling = launch({"-uninstall-helper"});
+    ASSERT_TRUE(answersRequests());
+    EXPECT_TRUE(until([&] { return !fs::exists(autostartEntry) && helpers.running().empty(); }));
+    EXPECT_EQ(helperVersion(), "");
+    uninstalling->signal(SIGTERM);
+    EXPECT_EQ(uninstalling->ending(kBound), "exit 0");
+}
+
+TEST_F(OrlixProgramTests, NoHelperInstallTouchesNeitherTheEntryNorTheHelper) {
+    const auto orlix = launch({"-no-helper-install"});
+    ASSERT_TRUE(answersRequests());
+    orlix->signal(SIGTERM);
+    EXPECT_EQ(orlix->ending(kBound), "exit 0");
+    EXPECT_FALSE(fs::exists(autostartEntry));
+    EXPECT_TRUE(helpers.running().empty());
 }
 
 } // namespace

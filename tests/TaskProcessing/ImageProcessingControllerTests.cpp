@@ -155,7 +155,7 @@ TEST_F(ImageProcessingControllerTests, SettingsWindowOKSavesAndProcessesEveryWai
     dialogScript.title = "Facebook Avatar";
     // A quick request during the window waits and shares its settings.
     dialogScript.whileOpen = [&] {
-        EXPECT_TRUE(modalState->settingsDialogVisible);
+        EXPECT_TRUE(modalState->settingsDialogVisible());
         EXPECT_FALSE(modalState->modalDialogCanBeDisplayed());
         controller->addImages({image("quick.jpg", 400)}, Type::quickOptimize, preferences);
         controller->promptForFiles(Type::quickOptimize);

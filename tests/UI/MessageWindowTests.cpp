@@ -4,12 +4,12 @@
 #include "App/QtMessageWindows.h"
 #include "App/QtStandardWindows.h"
 
-#include "Desktop/Updater.h"
 #include "Platform/MainQueue.h"
 #include "Platform/RunLoop.h"
 #include "Platform/ScopedManualClock.h"
 #include "Platform/UserDefaults.h"
 #include "Shared/SharedDefinitions.h"
+#include "Support/FakeUpdater.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/TemporaryDirectory.h"
 #include "UI/Common/DeactivatableUI.h"
@@ -209,24 +209,16 @@ TEST_F(QtMessageWindowsTests, TheMessageHangsBelowTheDropWindowAndGoesOnceFadedO
     EXPECT_FALSE(windows_->hasMessageWindow()) << "a hidden window goes at once";
 }
 
-class FakeUpdater final : public Updater {
-public:
-    void checkForUpdatesInBackground() override {}
-    bool automaticallyChecksForUpdates() const override { return automaticChecks.value_or(false); }
-    void setAutomaticallyChecksForUpdates(bool value) override { automaticChecks = value; }
-
-    std::optional<bool> automaticChecks;
-};
-
 class AutomaticUpdatesMessageTests : public ::testing::TestWithParam<bool> {
 protected:
     testing::TemporaryDirectory folder_;
     testing::ScopedEnvironment configHome_{"XDG_CONFIG_HOME", folder_.path().string()};
-    std::shared_ptr<FakeUpdater> updater_ = std::make_shared<FakeUpdater>();
+    std::shared_ptr<testing::FakeUpdater> updater_ = std::make_shared<testing::FakeUpdater>();
 };
 
 TEST_P(AutomaticUpdatesMessageTests, EitherAnswerIsKeptAndClosesTheMessage) {
     const bool checkAutomatically = GetParam();
+    updater_->automaticChecks = !checkAutomatically;
     EnableAutomaticUpdatesViewController message(updater_);
     int dismissed = 0;
     message.dismisser = [&] { ++dismissed; };
