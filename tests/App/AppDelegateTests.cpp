@@ -648,7 +648,6 @@ TEST_F(UpdaterGlueTests, AnUpdateFoundForARunOfFilesKeepsOrlixOpenToOfferIt) {
     ASSERT_TRUE(eventually(*loop, [&] { return ended; }));
     loop->runUntilIdle();
     EXPECT_FALSE(exitStatus.has_value());
-    EXPECT_EQ(revealer->reveals.size(), 1u) << "the end-of-run work happened";
     EXPECT_NE(std::find(windows->calls.begin(), windows->calls.end(), "activate"),
               windows->calls.end());
     EXPECT_EQ(updater->checks, 1) << "the background check now offers the update";
