@@ -1,6 +1,6 @@
 #include "App/OrlixApplication.h"
 
-#include "App/HelpLocator.h"
+#include "App/ApplicationMenu.h"
 #include "App/QtMessageWindows.h"
 #include "App/QtStandardWindows.h"
 #include "Desktop/AutostartEntry.h"
@@ -30,12 +30,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QDBusConnection>
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSessionManager>
-#include <QUrl>
 
 #include <filesystem>
 
@@ -59,21 +57,6 @@ bool askToQuitWhileProcessing() {
     return alert.clickedButton() == quit;
 }
 
-QString supportAddress() {
-    return QStringLiteral(ORLIX_SUPPORT_ADDRESS).trimmed();
-}
-
-void showHelp() {
-    std::error_code error;
-    const auto readme = HelpLocator::readme(std::filesystem::read_symlink("/proc/self/exe", error),
-                                            ORLIX_SOURCE_README);
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(readme.string())));
-}
-
-void contactSupport() {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + supportAddress()));
-}
-
 OSIntegrationManager::System loginItemSystem() {
     auto running = std::make_shared<BusRunningApplications>(QDBusConnection::sessionBus());
     std::error_code error;
@@ -90,9 +73,9 @@ OrlixApplication::OrlixApplication(const CommandLine& commandLine)
     : commandLine_(commandLine) {}
 
 OrlixApplication::~OrlixApplication() {
-    menuValidation_.clear();
     delegate_.reset();
     standardWindows_.reset();
+    menu_.reset();
     MainQueue::setExecutor(nullptr);
     if (executor_) {
         executor_->close();
@@ -118,14 +101,11 @@ AppDelegate::Services OrlixApplication::services(QApplication& application) {
         [] { return std::make_shared<StackViewActivityWindowController>(); },
         [] { ImageUtilsClient::terminate(); }};
     services.isActive = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
-    openRecentMenu_ =
-        std::make_unique<OpenRecentMenu>(recentDocuments_, [this](const std::string& path) {
-            if (delegate_) {
-                delegate_->openFiles({path}, {});
-            }
-        });
+    menu_ = std::make_unique<ApplicationMenu>(
+        &application, [this] { return delegate_.get(); }, recentDocuments_,
+        QStringLiteral(ORLIX_SUPPORT_ADDRESS).trimmed());
     standardWindows_ = std::make_shared<QtStandardWindows>(
-        menuActions(application), [this] { return !delegate_ || delegate_->requestQuit(); });
+        menu_->actions(), [this] { return !delegate_ || delegate_->requestQuit(); });
     services.standardWindows = standardWindows_;
     services.confirmQuitWhileProcessing = askToQuitWhileProcessing;
     services.exit = [this](int status) { exit(status); };
@@ -141,63 +121,6 @@ AppDelegate::Services OrlixApplication::services(QApplication& application) {
         recent->note(url);
     };
     return services;
-}
-
-// The drop window's menu: About, Preferences, the add-images items, Open Recent, the update
-// check, help and support, and Quit, in its context menu and on their keys. Each item is enabled
-// as the delegate validates it, and follows every change that may alter the answer.
-QList<QAction*> OrlixApplication::menuActions(QApplication& application) {
-    using Type = AddImagesSettings::SettingsType;
-    const auto item = [this, &application](const char* title, const QKeySequence& keys,
-                                           std::function<void(AppDelegate&)> action) {
-        auto* menuItem = new QAction(text(title, "Menu item"), &application);
-        menuItem->setShortcut(keys);
-        QObject::connect(menuItem, &QAction::triggered, [this, action = std::move(action)] {
-            if (delegate_) {
-                action(*delegate_);
-            }
-        });
-        return menuItem;
-    };
-    const auto separator = [&application] {
-        auto* line = new QAction(&application);
-        line->setSeparator(true);
-        return line;
-    };
-    QList<QAction*> actions{
-        item("About Orlix", QKeySequence(), [](AppDelegate& delegate) { delegate.doAbout(); }),
-        item("Preferences…", Qt::CTRL | Qt::Key_Comma,
-             [](AppDelegate& delegate) { delegate.doEditPreferences(); }),
-        separator(),
-        item("Optimize Only…", Qt::CTRL | Qt::Key_1,
-             [](AppDelegate& delegate) { delegate.promptForFiles(Type::quickOptimize); }),
-        item("Resize and Optimize…", Qt::CTRL | Qt::Key_2,
-             [](AppDelegate& delegate) { delegate.promptForFiles(Type::resizeAndOptimize); }),
-        item("Use Previous Settings…", Qt::CTRL | Qt::Key_3,
-             [](AppDelegate& delegate) { delegate.promptForFiles(Type::usePreviousSettings); }),
-        openRecentMenu_->menuAction(),
-        separator()};
-    auto* checkForUpdates = item("Check for Updates...", Qt::CTRL | Qt::Key_U,
-                                 [](AppDelegate& delegate) { delegate.checkForUpdates(); });
-    checkForUpdates->setObjectName(
-        QString::fromLatin1(AppDelegate::checkForUpdatesMenuItemIdentifier));
-    actions << checkForUpdates
-            << item("Help", QKeySequence::HelpContents, [](AppDelegate&) { showHelp(); });
-    if (!supportAddress().isEmpty()) {
-        actions << item("Contact Support", {}, [](AppDelegate&) { contactSupport(); });
-    }
-    actions << separator() << item("Quit", QKeySequence::Quit, [](AppDelegate& delegate) {
-        delegate.requestQuit();
-    });
-    menuActions_ = actions;
-    return actions;
-}
-
-void OrlixApplication::validateMenuItems() {
-    for (auto* action : std::as_const(menuActions_)) {
-        action->setEnabled(!delegate_ ||
-                           delegate_->validateMenuItem(action->objectName().toStdString()));
-    }
 }
 
 void OrlixApplication::installQuitRoutes(QApplication& application) {
@@ -268,8 +191,7 @@ int OrlixApplication::run(QApplication& application) {
     });
     installQuitRoutes(application);
     followApplicationState(application);
-    menuValidation_ = delegate_->observeMenuValidation([this] { validateMenuItems(); });
-    validateMenuItems();
+    menu_->followValidation(*delegate_);
     if (commandLine_.paths.empty()) {
         delegate_->applicationDidFinishLaunching();
     } else {

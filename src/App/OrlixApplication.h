@@ -1,8 +1,8 @@
 #pragma once
 
 #include "App/AppDelegate.h"
+#include "App/ApplicationMenu.h"
 #include "App/CommandLine.h"
-#include "App/OpenRecentMenu.h"
 #include "App/RecentDocuments.h"
 #include "Desktop/ApplicationInstance.h"
 
@@ -36,8 +36,6 @@ public:
 
 private:
     AppDelegate::Services services(QApplication& application);
-    QList<QAction*> menuActions(QApplication& application);
-    void validateMenuItems();
     bool handedOver();
     void installQuitRoutes(QApplication& application);
     void followApplicationState(QApplication& application);
@@ -48,11 +46,9 @@ private:
     std::unique_ptr<ApplicationInstance> instance_;
     std::shared_ptr<RecentDocuments> recentDocuments_ =
         std::make_shared<RecentDocuments>(UserDefaults::standardUserDefaults());
-    std::unique_ptr<OpenRecentMenu> openRecentMenu_;
-    QList<QAction*> menuActions_;
+    std::unique_ptr<ApplicationMenu> menu_;
     std::shared_ptr<QtStandardWindows> standardWindows_;
     std::shared_ptr<AppDelegate> delegate_;
-    std::vector<ObservableProperty<bool>::Token> menuValidation_;
     // The status of a quit asked for before the event loop ran, which the loop would not see.
     std::optional<int> exitStatus_;
 };
