@@ -176,19 +176,23 @@ void OperationsViewController::viewDidAppear() {
 }
 
 // The view's appearance and the scheme of its colours.
+// The event's type is looked at first: the view sends events (children removed) while it is
+// destroyed, when it may no longer be looked at as the panel's view.
 bool OperationsViewController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == operationsView_) {
-        switch (event->type()) {
-        case QEvent::Show:
+    switch (event->type()) {
+    case QEvent::Show:
+        if (watched == operationsView_) {
             viewDidAppear();
-            break;
-        case QEvent::PaletteChange:
-        case QEvent::ApplicationPaletteChange:
-            refresh();
-            break;
-        default:
-            break;
         }
+        break;
+    case QEvent::PaletteChange:
+    case QEvent::ApplicationPaletteChange:
+        if (watched == operationsView_) {
+            refresh();
+        }
+        break;
+    default:
+        break;
     }
     return QObject::eventFilter(watched, event);
 }
