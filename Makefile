@@ -20,8 +20,10 @@ PACKAGES := build-essential cmake ninja-build pkg-config clang-format \
 # What building and checking the Debian package takes besides the build itself.
 PACKAGING_PACKAGES := debhelper dpkg-dev lintian desktop-file-utils appstream
 
-# Peer tools the benchmarks measure against, and their quality metric.
-BENCH_PACKAGES := libjpeg-turbo-progs imagemagick libjxl-devtools time pngquant zopfli
+# Peer tools the benchmarks measure against, their quality metric, and wallpapers (photos and
+# drawings nobody here made) for `make bench IMAGES=/usr/share/backgrounds/mate`.
+BENCH_PACKAGES := libjpeg-turbo-progs imagemagick libjxl-devtools time pngquant zopfli \
+	mate-backgrounds
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

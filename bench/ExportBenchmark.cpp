@@ -3,15 +3,20 @@
 
 #include "BenchExport.h"
 #include "BenchTools.h"
+#include "CoreBenchmark.h"
+#include "Export/BitmapImageRepWithMetadata.h"
 #include "JPEGBenchmark.h"
 #include "PNGBenchmark.h"
+#include "TaskProcessing/ThumbnailCache.h"
 
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -44,7 +49,7 @@ std::vector<fs::path> generateImages(const fs::path& folder) {
 
 std::vector<fs::path> copyImages(const fs::path& from, const fs::path& folder) {
     std::vector<fs::path> images;
-    for (const auto& entry : fs::directory_iterator(from)) {
+    for (const auto& entry : fs::recursive_directory_iterator(from)) {
         const auto extension = entry.path().extension();
         if (extension == ".jpg" || extension == ".jpeg" || extension == ".png") {
             fs::copy_file(entry.path(), folder / entry.path().filename());
@@ -54,22 +59,38 @@ std::vector<fs::path> copyImages(const fs::path& from, const fs::path& folder) {
     return images;
 }
 
-// The peak memory of exporting one large JPEG, measured on a child process.
-void measurePeakMemory(const char* self, const fs::path& scratch) {
-    const auto large = scratch / "large.jpg";
-    BenchTools::timed(BenchTools::magick + " -size 8660x5774 plasma:fractal -quality 90 " +
-                      BenchTools::quoted(large));
-    const auto report = BenchTools::output("/usr/bin/time -v " + BenchTools::quoted(self) +
-                                           " --export-one " + BenchTools::quoted(large) + " 2>&1");
+double peakKilobytes(const char* self, const char* mode, const fs::path& image) {
+    const auto report = BenchTools::output("/usr/bin/time -v " + BenchTools::quoted(self) + " " +
+                                           mode + " " + BenchTools::quoted(image) + " 2>&1");
     const auto at = report.find("Maximum resident set size (kbytes):");
-    if (at == std::string::npos) {
-        std::cout << "peak memory: not measured\n";
+    return at == std::string::npos ? -1.0 : std::stod(report.substr(at + 35));
+}
+
+// The peak memory of exporting the largest JPEG, measured on a child process: the export alone,
+// and with its thumbnail made at the same time, as the application does.
+void measurePeakMemory(const char* self, const std::vector<fs::path>& images) {
+    std::optional<fs::path> largest;
+    for (const auto& image : images) {
+        if (image.extension() != ".png" &&
+            (!largest || fs::file_size(image) > fs::file_size(*largest))) {
+            largest = image;
+        }
+    }
+    const auto loaded =
+        largest ? orlix::BitmapImageRepWithMetadata::load(orlix::Url::fileUrl(*largest)) : nullptr;
+    if (!loaded) {
+        std::cout << "peak memory: no JPEG to measure\n";
         return;
     }
-    const double kilobytes = std::stod(report.substr(at + 35));
-    const double decoded = 8660.0 * 5774.0 * 4.0 / 1024.0;
-    std::cout << "peak memory exporting a 50-megapixel JPEG: " << kilobytes / 1024.0
-              << " MiB = " << kilobytes / decoded << " x its decoded RGBA size\n";
+    const auto& bitmap = *loaded->bitmapImageRep();
+    const double decoded = double(bitmap.pixelsWide()) * bitmap.pixelsHigh() * 4.0 / 1024.0;
+    for (const char* mode : {"--export-one", "--export-one-with-thumbnail"}) {
+        const double kilobytes = peakKilobytes(self, mode, *largest);
+        std::cout << "peak memory " << mode << " " << largest->filename().string() << " ("
+                  << bitmap.pixelsWide() << "x" << bitmap.pixelsHigh()
+                  << "): " << kilobytes / 1024.0 << " MiB = " << kilobytes / decoded
+                  << " x its decoded RGBA size\n";
+    }
 }
 
 } // namespace
@@ -78,13 +99,29 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--export-one") {
         return BenchExport::jpeg(argv[2]) ? 0 : 1;
     }
+    if (argc == 3 && std::string(argv[1]) == "--export-one-with-thumbnail") {
+        std::thread thumbnail(
+            [&] { orlix::ThumbnailCache::imageThumbnail(orlix::Url::fileUrl(argv[2]), 200); });
+        const bool exported = BenchExport::jpeg(argv[2]).has_value();
+        thumbnail.join();
+        return exported ? 0 : 1;
+    }
     const auto scratch = fs::temp_directory_path() / ("orlix-bench-" + std::to_string(::getpid()));
     fs::create_directories(scratch);
     ::setenv("XDG_CONFIG_HOME", (scratch / "config").c_str(), 1);
     const auto images = argc == 2 ? copyImages(argv[1], scratch) : generateImages(scratch);
+    std::cout << "corpus (" << images.size() << " images):\n";
+    for (const auto& image : images) {
+        std::cout << "  " << image.filename().string() << " " << fs::file_size(image) << " B\n";
+    }
+    CoreBenchmark::run(images, scratch);
+    measurePeakMemory(argv[0], images);
+    if (std::getenv("ORLIX_BENCH_CORE_ONLY") != nullptr) {
+        fs::remove_all(scratch);
+        return 0;
+    }
     JPEGBenchmark::run(images, scratch);
     PNGBenchmark::run(images, scratch);
-    measurePeakMemory(argv[0], scratch);
     fs::remove_all(scratch);
     return 0;
 }

@@ -1,0 +1,210 @@
+#include "CoreBenchmark.h"
+
+#include "BenchExport.h"
+#include "BenchTools.h"
+#include "Export/BitmapImageRepWithMetadata.h"
+#include "Export/BitmapResize.h"
+#include "Export/JPEGQualityCalculator.h"
+#include "ImageUtilsService/PNGRecompressor.h"
+#include "TaskProcessing/ThumbnailCache.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+namespace orlix::bench {
+
+namespace fs = std::filesystem;
+using Tools = BenchTools;
+
+namespace {
+
+constexpr int runs = 5;
+
+double cpuSeconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    const auto seconds = [](const timeval& time) { return time.tv_sec + time.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double middle(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+std::vector<std::uint8_t> contents(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::string loadAverage() {
+    std::ifstream file("/proc/loadavg");
+    std::string oneMinute;
+    file >> oneMinute;
+    return oneMinute;
+}
+
+// What the quality was before the analysis reduced cheaply: the full filter's thumbnail, which
+// the calculator takes as it is.
+int fullFilterQuality(const std::shared_ptr<const BitmapImageRep>& bitmap,
+                      const Metadata& metadata) {
+    const auto thumbnail =
+        BitmapResize::resized(bitmap, ResizeConfig::targetArea(10000), std::nullopt);
+    return thumbnail ? JPEGQualityCalculator(thumbnail, metadata).automaticJPEGQuality() : 75;
+}
+
+} // namespace
+
+CoreBenchmark::Timing CoreBenchmark::median(const std::function<void()>& work, bool children) {
+    const int who = children ? RUSAGE_CHILDREN : RUSAGE_SELF;
+    work();
+    std::vector<double> walls, cpus;
+    for (int run = 0; run < runs; ++run) {
+        const double cpuStart = cpuSeconds(who);
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        walls.push_back(Tools::secondsSince(start));
+        cpus.push_back(cpuSeconds(who) - cpuStart);
+    }
+    return {middle(walls), middle(cpus)};
+}
+
+void CoreBenchmark::add(Timing& total, const Timing& one) {
+    total.wall += one.wall;
+    total.cpu += one.cpu;
+}
+
+std::string CoreBenchmark::describe(const Timing& timing) {
+    std::ostringstream text;
+    text.precision(3);
+    text << timing.wall << " s wall, " << timing.cpu << " s CPU";
+    return text.str();
+}
+
+void CoreBenchmark::run(const std::vector<fs::path>& images, const fs::path& scratch) {
+    std::cout << "Core work, medians of " << runs << " runs after a warm-up (load average "
+              << loadAverage() << " at the start)\n";
+    Totals totals;
+    for (const auto& image : images) {
+        measure(image, scratch, totals);
+    }
+    for (const auto& image : images) {
+        if (image.extension() == ".png") {
+            measureZopfli(image, scratch, totals);
+        }
+    }
+    print(totals);
+}
+
+void CoreBenchmark::measure(const fs::path& input, const fs::path& scratch, Totals& totals) {
+    const auto loaded = BitmapImageRepWithMetadata::load(Url::fileUrl(input));
+    if (!loaded) {
+        std::cout << input.filename().string() << ": unreadable, skipped\n";
+        return;
+    }
+    const auto& bitmap = loaded->bitmapImageRep();
+    const int quality = JPEGQualityCalculator(bitmap, loaded->metadata()).automaticJPEGQuality();
+    const int before = fullFilterQuality(bitmap, loaded->metadata());
+    const Url url = Url::fileUrl(input);
+    // The export the thumbnail accompanies, without Zopfli: as JPEG for every input, which keeps
+    // the PNG export's service out of the count (it would only make the export dearer).
+    const Timing thumbnail = median([&] { ThumbnailCache::imageThumbnail(url, 200); }, false);
+    const Timing exported = median(
+        [&] {
+            if (const auto out = BenchExport::jpeg(input)) {
+                fs::remove(*out);
+            }
+        },
+        false);
+    add(totals.thumbnail, thumbnail);
+    add(totals.export_, exported);
+    ++totals.images;
+    std::cout << input.filename().string() << "  " << bitmap->pixelsWide() << "x"
+              << bitmap->pixelsHigh() << "  quality " << quality;
+    if (quality != before) {
+        std::cout << " (full filter: " << before << ")";
+        ++totals.qualityChanges;
+    }
+    std::cout << "  [load " << loadAverage() << "]\n  thumbnail " << describe(thumbnail)
+              << "; export " << describe(exported) << "\n";
+    if (input.extension() == ".png") {
+        return;
+    }
+    const auto peer = scratch / (input.filename().string() + "-cjpeg.jpg");
+    const std::string command = "djpeg " + Tools::quoted(input) + " | cjpeg -quality " +
+                                std::to_string(quality) + " -progressive > " + Tools::quoted(peer);
+    const Timing peerJPEG = median([&] { std::system(command.c_str()); }, true);
+    add(totals.jpeg, exported);
+    add(totals.peerJPEG, peerJPEG);
+    totals.jpegRatios.push_back(exported.wall / peerJPEG.wall);
+    ++totals.jpegImages;
+    std::cout << "  djpeg | cjpeg (two processes) " << describe(peerJPEG) << "; ratio "
+              << exported.wall / peerJPEG.wall << " wall, " << exported.cpu / peerJPEG.cpu
+              << " CPU\n";
+}
+
+void CoreBenchmark::measureZopfli(const fs::path& input, const fs::path& scratch, Totals& totals) {
+    const auto plain = BenchExport::png(input, false);
+    if (!plain) {
+        return;
+    }
+    const auto unzopflied = scratch / (input.filename().string() + "-orlix.png");
+    fs::rename(*plain, unzopflied);
+    const auto bytes = contents(unzopflied);
+    std::size_t ourBytes = 0;
+    const Timing ours = median(
+        [&] {
+            const auto result = PNGRecompressor::recompress(bytes);
+            ourBytes = result ? result->size() : bytes.size();
+        },
+        false);
+    const auto peer = scratch / (input.filename().string() + "-zopflipng.png");
+    const std::string command =
+        "zopflipng -y " + Tools::quoted(unzopflied) + " " + Tools::quoted(peer) + " > /dev/null";
+    const Timing theirs = median([&] { std::system(command.c_str()); }, true);
+    const double peerBytes = double(fs::file_size(peer));
+    add(totals.zopfli, ours);
+    add(totals.peerZopfli, theirs);
+    totals.zopfliBytes += double(ourBytes);
+    totals.peerZopfliBytes += peerBytes;
+    ++totals.pngImages;
+    std::cout << input.filename().string() << "  un-Zopfli'd " << bytes.size()
+              << " B; service (up to 4 threads) " << ourBytes << " B, " << describe(ours)
+              << "; zopflipng (1 thread) " << peerBytes << " B, " << describe(theirs)
+              << "; size ratio " << ourBytes / peerBytes << "\n";
+}
+
+void CoreBenchmark::print(const Totals& totals) {
+    if (totals.images == 0) {
+        return;
+    }
+    std::cout << "thumbnails over " << totals.images << " images: " << describe(totals.thumbnail)
+              << " against the JPEG exports' " << describe(totals.export_) << ": CPU ratio "
+              << totals.thumbnail.cpu / totals.export_.cpu << "\n"
+              << "automatic quality differs from the full filter's on " << totals.qualityChanges
+              << " of " << totals.images << " images\n";
+    if (totals.jpegImages > 0) {
+        std::cout << "JPEG export over " << totals.jpegImages
+                  << " JPEG inputs against djpeg | cjpeg: wall ratio "
+                  << totals.jpeg.wall / totals.peerJPEG.wall << " (median of the images "
+                  << middle(totals.jpegRatios) << ", worst "
+                  << *std::max_element(totals.jpegRatios.begin(), totals.jpegRatios.end())
+                  << "), CPU ratio " << totals.jpeg.cpu / totals.peerJPEG.cpu << "\n";
+    }
+    if (totals.pngImages > 0) {
+        std::cout << "Zopfli over " << totals.pngImages
+                  << " of Orlix's PNGs against zopflipng: size ratio "
+                  << totals.zopfliBytes / totals.peerZopfliBytes << ", wall ratio "
+                  << totals.zopfli.wall / totals.peerZopfli.wall << ", CPU ratio "
+                  << totals.zopfli.cpu / totals.peerZopfli.cpu << "\n";
+    }
+    std::cout << "\n";
+}
+
+} // namespace orlix::bench

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace orlix::bench {
+
+// The core's own work against its peers, each side timed as the median of five runs after a
+// warm-up, wall and CPU time (user + system) side by side: thumbnails against the export they
+// accompany, the JPEG export against djpeg | cjpeg, and the service's Zopfli recompression against
+// zopflipng on the same file. Also reports every image whose automatic quality differs from the
+// one the full Lanczos reduction gives.
+class CoreBenchmark {
+public:
+    static void run(const std::vector<std::filesystem::path>& images,
+                    const std::filesystem::path& scratch);
+
+    struct Timing {
+        double wall = 0.0;
+        double cpu = 0.0;
+    };
+
+private:
+    struct Totals {
+        Timing thumbnail, export_, jpeg, peerJPEG, zopfli, peerZopfli;
+        double zopfliBytes = 0, peerZopfliBytes = 0;
+        std::vector<double> jpegRatios;
+        int images = 0, jpegImages = 0, pngImages = 0, qualityChanges = 0;
+    };
+
+    // Medians of five runs of `work` after one unmeasured; `children` counts the CPU of the
+    // processes it waited for instead of this process's.
+    static Timing median(const std::function<void()>& work, bool children);
+    static void add(Timing& total, const Timing& one);
+    static std::string describe(const Timing& timing);
+
+    static void measure(const std::filesystem::path& input, const std::filesystem::path& scratch,
+                        Totals& totals);
+    static void measureZopfli(const std::filesystem::path& input,
+                              const std::filesystem::path& scratch, Totals& totals);
+    static void print(const Totals& totals);
+};
+
+} // namespace orlix::bench
