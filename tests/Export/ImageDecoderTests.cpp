@@ -408,6 +408,34 @@ TEST(ImageDecoderJPEG, ReducedDecodeKeepsTheShorterSideAskedForAndTheOrientation
     EXPECT_EQ(ImageDecoder::decode(file, 1)->bitmap->pixelsWide(), 2u) << "an eighth at most";
 }
 
+TEST(ImageDecoderJPEG, AnEighthOfAProgressiveFileComesFromItsFirstScansAlone) {
+    JPEGSpec baseline;
+    baseline.width = 400;
+    baseline.height = 240;
+    baseline.pixel = [](std::uint32_t x, std::uint32_t y) {
+        return uniform(std::uint8_t(x / 2), std::uint8_t(y), std::uint8_t((x * y) % 251));
+    };
+    JPEGSpec progressive = baseline;
+    progressive.progressive = true;
+    const auto fromBaseline = ImageDecoder::decode(jpegFile(baseline), 30);
+    const auto fromProgressive = ImageDecoder::decode(jpegFile(progressive), 30);
+    ASSERT_TRUE(fromBaseline && fromProgressive);
+    ASSERT_EQ(fromProgressive->bitmap->pixelsWide(), 50u);
+    ASSERT_EQ(fromProgressive->bitmap->pixelsHigh(), 30u);
+    // The same coefficients, in another order; only the finest detail of colour is left out.
+    int largest = 0;
+    for (std::size_t index = 0; index < fromBaseline->bitmap->byteCount(); ++index) {
+        largest = std::max(largest, std::abs(int(fromBaseline->bitmap->data()[index]) -
+                                             int(fromProgressive->bitmap->data()[index])));
+    }
+    EXPECT_LE(largest, 12);
+
+    // Scales above an eighth need the fine detail and read the whole file.
+    const auto quarter = ImageDecoder::decode(jpegFile(progressive), 60);
+    ASSERT_TRUE(quarter);
+    EXPECT_EQ(quarter->bitmap->pixelsWide(), 100u);
+}
+
 TEST(ImageDecoderJPEG, DensityFromJFIFUnitsOrElseExif) {
     JPEGSpec spec;
     spec.pixel = [](auto, auto) { return uniform(0, 0, 0); };

@@ -89,6 +89,9 @@ Bytes jpegFile(const JPEGSpec& spec) {
     info.in_color_space = spec.colorSpace;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 95, TRUE);
+    if (spec.progressive) {
+        jpeg_simple_progression(&info);
+    }
     if (spec.colorSpace == JCS_CMYK) {
         info.write_Adobe_marker = spec.adobeMarker ? TRUE : FALSE;
     }

@@ -49,6 +49,7 @@ struct JPEGSpec {
     std::optional<std::array<int, 3>> jfifDensity; // unit, x, y
     Bytes exif;                                    // APP1 body
     Bytes profile;
+    bool progressive = false;
 };
 
 Bytes jpegFile(const JPEGSpec& spec);

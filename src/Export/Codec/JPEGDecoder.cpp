@@ -152,11 +152,8 @@ const std::uint8_t* convertRow(JPEGReadJob& job, std::uint32_t width) {
     return converted;
 }
 
-// Runs between a recovery point and a possible library error: holds no object with a
-// destructor, since a jump back would skip it.
-void readPixels(JPEGReadJob& job) {
+void readRows(JPEGReadJob& job) {
     jpeg_decompress_struct& decompressor = job.decompressor;
-    jpeg_start_decompress(&decompressor);
     if (static_cast<std::size_t>(decompressor.output_width) *
             static_cast<std::size_t>(decompressor.output_components) !=
         job.storedRow.size()) {
@@ -170,6 +167,61 @@ void readPixels(JPEGReadJob& job) {
         }
         job.writer->write(y, convertRow(job, decompressor.output_width));
     }
+}
+
+// An eighth-scale picture is made of the DC coefficients alone, which a progressive file stores in
+// its first scans: the rest of the file, most of its data, need not be decoded.
+bool readsFirstScansOnly(const jpeg_decompress_struct& decompressor) {
+    return decompressor.progressive_mode != FALSE && decompressor.scale_num == 1 &&
+           decompressor.scale_denom == 8;
+}
+
+// Encoders often send the DC without its lowest bits first and refine it later; the small picture
+// waits for the refinement, which still comes well before most of the file.
+bool hasWholeDC(const jpeg_decompress_struct& decompressor) {
+    if (decompressor.coef_bits == nullptr) {
+        return false;
+    }
+    for (int component = 0; component < decompressor.num_components; ++component) {
+        if (decompressor.coef_bits[component][0] != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void readFirstScans(JPEGReadJob& job) {
+    jpeg_decompress_struct& decompressor = job.decompressor;
+    decompressor.buffered_image = TRUE;
+    // Missing coefficients would be guessed from the neighbours; the DC is all there is to show.
+    decompressor.do_block_smoothing = FALSE;
+    jpeg_start_decompress(&decompressor);
+    // The memory source never suspends; a file that ends early fails through its warning. One
+    // whose DC is never refined to full precision is read to its end.
+    for (int status = JPEG_SUSPENDED;
+         status != JPEG_REACHED_EOI &&
+         !(status == JPEG_SCAN_COMPLETED && hasWholeDC(decompressor));) {
+        status = jpeg_consume_input(&decompressor);
+        if (status == JPEG_SUSPENDED) {
+            JPEGErrorRecovery::fail(reinterpret_cast<j_common_ptr>(&decompressor));
+        }
+    }
+    jpeg_start_output(&decompressor, decompressor.input_scan_number);
+    readRows(job);
+    jpeg_finish_output(&decompressor);
+    jpeg_abort_decompress(&decompressor);
+}
+
+// Runs between a recovery point and a possible library error: holds no object with a
+// destructor, since a jump back would skip it.
+void readPixels(JPEGReadJob& job) {
+    jpeg_decompress_struct& decompressor = job.decompressor;
+    if (readsFirstScansOnly(decompressor)) {
+        readFirstScans(job);
+        return;
+    }
+    jpeg_start_decompress(&decompressor);
+    readRows(job);
     jpeg_finish_decompress(&decompressor);
 }
 
