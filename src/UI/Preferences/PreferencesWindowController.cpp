@@ -31,6 +31,8 @@ PreferencesWindowController::~PreferencesWindowController() {
     if (isWindowVisible()) {
         saveFrame();
     }
+    // The window sends events while it is destroyed, when it is no longer a dialog.
+    window_->removeEventFilter(this);
     // The pane's view belongs to the window.
     general_.reset();
     delete window_.data();
@@ -52,7 +54,7 @@ bool PreferencesWindowController::isWindowVisible() const {
 }
 
 bool PreferencesWindowController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window_ && event->type() == QEvent::Hide) {
+    if (event->type() == QEvent::Hide && watched == window_) {
         saveFrame();
     }
     return QObject::eventFilter(watched, event);
