@@ -10,8 +10,9 @@ namespace orlix::testing {
 
 // Runs the main loop until `condition` holds, for work that other threads finish in their own
 // time; true when it did within a generous bound. Never a measure of speed.
-inline bool eventually(RunLoop& loop, const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+inline bool eventually(RunLoop& loop, const std::function<bool()>& condition,
+                       std::chrono::seconds bound = std::chrono::seconds(30)) {
+    const auto deadline = std::chrono::steady_clock::now() + bound;
     while (!condition()) {
         if (std::chrono::steady_clock::now() > deadline) {
             return false;
