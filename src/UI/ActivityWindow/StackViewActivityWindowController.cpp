@@ -198,13 +198,8 @@ void StackViewActivityWindowController::setActivityStackVisible(bool visible) {
         return;
     }
     // The stack fills the window, so the window fades in its place, which keeps the rows' own
-    // fades from nesting inside another. A see-through window keeps taking clicks on X11, so once
-    // nothing of it shows it goes.
-    OpacityFader::fade(window_, 0.0, fadeDuration, [window = QPointer<QWidget>(window_)] {
-        if (window) {
-            window->hide();
-        }
-    });
+    // fades from nesting inside another.
+    OpacityFader::fadeWindow(window_, 0.0, fadeDuration);
 }
 
 void StackViewActivityWindowController::reveal(QWidget* view) {
