@@ -5,7 +5,8 @@
 
 #include <clocale>
 
-// The interface tests need a QApplication; the offscreen platform lets them run without a display.
+// For test programs whose code needs a QApplication; the offscreen platform lets them run without
+// a display.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
