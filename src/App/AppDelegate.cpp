@@ -254,6 +254,9 @@ AppDelegate::observeMenuValidation(const std::function<void()>& changed) {
     tokens.push_back(applicationModalUIState_->observeModalDialogCanBeDisplayed(observer));
     tokens.push_back(isApplicationInitialized_.observe(observer));
     tokens.push_back(isApplicationInRunThenTerminateMode_.observe(observer));
+    if (sparkler_) {
+        tokens.push_back(sparkler_->updater()->observeMenuItemValidation(observer));
+    }
     return tokens;
 }
 

@@ -3,6 +3,7 @@
 #include "App/ApplicationMenu.h"
 #include "App/QtMessageWindows.h"
 #include "App/QtStandardWindows.h"
+#include "App/QtUpdateAlerts.h"
 #include "Desktop/AutostartEntry.h"
 #include "Desktop/BusRunningApplications.h"
 #include "Desktop/DBusApplicationInstance.h"
@@ -10,7 +11,7 @@
 #include "Desktop/DockBadger.h"
 #include "Desktop/FreedesktopFileRevealer.h"
 #include "Desktop/FreedesktopUserNotifier.h"
-#include "Desktop/PackagedUpdater.h"
+#include "Desktop/PackageKitUpdater.h"
 #include "Desktop/QtLocalizer.h"
 #include "Desktop/QtMainExecutor.h"
 #include "Desktop/QuitSignalNotifier.h"
@@ -57,13 +58,16 @@ bool askToQuitWhileProcessing() {
     return alert.clickedButton() == quit;
 }
 
+std::filesystem::path programPath() {
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/self/exe", error);
+}
+
 OSIntegrationManager::System loginItemSystem() {
     auto running = std::make_shared<BusRunningApplications>(QDBusConnection::sessionBus());
-    std::error_code error;
-    const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
     auto loginItems = std::make_shared<XdgAutostartLoginItem>(
-        AutostartEntry::defaultPath(), XdgAutostartLoginItem::helperProgram(program), ORLIX_VERSION,
-        running, XdgAutostartLoginItem::startDetached);
+        AutostartEntry::defaultPath(), XdgAutostartLoginItem::helperProgram(programPath()),
+        ORLIX_VERSION, running, XdgAutostartLoginItem::startDetached);
     return {std::move(loginItems), std::move(running), std::string(ORLIX_VERSION)};
 }
 
@@ -87,7 +91,8 @@ AppDelegate::Services OrlixApplication::services(QApplication& application) {
     services.userNotifier = std::make_shared<FreedesktopUserNotifier>();
     services.fileRevealer = std::make_shared<FreedesktopFileRevealer>();
     services.distributedCenter = std::make_shared<DBusDistributedNotificationCenter>();
-    services.updater = std::make_shared<PackagedUpdater>();
+    services.updater = std::make_shared<PackageKitUpdater>(
+        QDBusConnection::systemBus(), programPath().string(), std::make_shared<QtUpdateAlerts>());
     services.messageWindows = std::make_shared<QtMessageWindows>(
         [this]() -> QWidget* {
             auto* controller =

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Desktop/UpdaterDelegate.h"
+#include "Platform/ObservableProperty.h"
 
 #include <chrono>
 #include <memory>
@@ -30,6 +31,9 @@ public:
     virtual void checkForUpdates() = 0;
     // Whether the check-for-updates item may be enabled now.
     virtual bool validateMenuItem() const = 0;
+    // Calls `changed` whenever validateMenuItem's answer may have changed, until the token goes.
+    [[nodiscard]] virtual ObservableProperty<bool>::Token
+    observeMenuItemValidation(ObservableProperty<bool>::Observer changed) = 0;
 };
 
 } // namespace orlix

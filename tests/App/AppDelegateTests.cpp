@@ -703,12 +703,13 @@ TEST_F(UpdaterGlueTests, OnlyTheCheckItemIsValidatedAndEveryModalFlagDisablesIt)
         EXPECT_TRUE(itemEnabled());
     }
     EXPECT_EQ(notifications, 8) << "every setter notifies";
-    updater->itemAllowed = false;
+    updater->itemAllowed.set(false);
     EXPECT_FALSE(itemEnabled()) << "the updater has the last word";
+    EXPECT_EQ(notifications, 9) << "and its changes are followed";
 
     remake();
     delegate->openFiles({image("a.jpg")}, {"-quick-optimize"});
-    updater->itemAllowed = true;
+    updater->itemAllowed.set(true);
     EXPECT_FALSE(itemEnabled()) << "not while running for files";
     runUntilTheEndOfTheRun();
 }

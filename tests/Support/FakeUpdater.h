@@ -27,7 +27,11 @@ public:
         }
     }
     void checkForUpdates() override { log.push_back("user check"); }
-    bool validateMenuItem() const override { return itemAllowed; }
+    bool validateMenuItem() const override { return itemAllowed.get(); }
+    ObservableProperty<bool>::Token
+    observeMenuItemValidation(ObservableProperty<bool>::Observer changed) override {
+        return itemAllowed.observe(std::move(changed));
+    }
 
     std::weak_ptr<UpdaterDelegate> delegate;
     int checks = 0;
@@ -36,7 +40,7 @@ public:
     bool automaticChecks = true;
     bool automaticDownloads = false;
     bool available = false;
-    bool itemAllowed = true;
+    ObservableProperty<bool> itemAllowed{true};
     std::optional<Date> lastCheck;
 };
 
