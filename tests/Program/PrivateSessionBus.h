@@ -17,6 +17,8 @@ public:
 
     // Empty when the bus did not start.
     const std::string& address() const { return address_; }
+    // Ends the bus daemon now, as at the end of a session.
+    void end();
 
 private:
     std::string readAddress(int descriptor);
