@@ -18,6 +18,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -408,32 +410,98 @@ TEST(ImageDecoderJPEG, ReducedDecodeKeepsTheShorterSideAskedForAndTheOrientation
     EXPECT_EQ(ImageDecoder::decode(file, 1)->bitmap->pixelsWide(), 2u) << "an eighth at most";
 }
 
-TEST(ImageDecoderJPEG, AnEighthOfAProgressiveFileComesFromItsFirstScansAlone) {
-    JPEGSpec baseline;
-    baseline.width = 400;
-    baseline.height = 240;
-    baseline.pixel = [](std::uint32_t x, std::uint32_t y) {
+// Detail in both directions and in every channel, so that a lost or misplaced coefficient shows.
+JPEGSpec detailedPhoto(std::array<int, 2> lumaSampling) {
+    JPEGSpec spec;
+    spec.width = 400;
+    spec.height = 240;
+    spec.lumaSampling = lumaSampling;
+    spec.pixel = [](std::uint32_t x, std::uint32_t y) {
         return uniform(std::uint8_t(x / 2), std::uint8_t(y), std::uint8_t((x * y) % 251));
     };
-    JPEGSpec progressive = baseline;
-    progressive.progressive = true;
-    const auto fromBaseline = ImageDecoder::decode(jpegFile(baseline), 30);
-    const auto fromProgressive = ImageDecoder::decode(jpegFile(progressive), 30);
-    ASSERT_TRUE(fromBaseline && fromProgressive);
-    ASSERT_EQ(fromProgressive->bitmap->pixelsWide(), 50u);
-    ASSERT_EQ(fromProgressive->bitmap->pixelsHigh(), 30u);
-    // The same coefficients, in another order; only the finest detail of colour is left out.
+    return spec;
+}
+
+int largestDifference(const DecodedImage& a, const DecodedImage& b) {
     int largest = 0;
-    for (std::size_t index = 0; index < fromBaseline->bitmap->byteCount(); ++index) {
-        largest = std::max(largest, std::abs(int(fromBaseline->bitmap->data()[index]) -
-                                             int(fromProgressive->bitmap->data()[index])));
+    for (std::size_t index = 0; index < a.bitmap->byteCount(); ++index) {
+        largest = std::max(largest,
+                           std::abs(int(a.bitmap->data()[index]) - int(b.bitmap->data()[index])));
     }
-    EXPECT_LE(largest, 12);
+    return largest;
+}
+
+// An eighth of the file as bytes and as a file on disk, which is read only as far as needed.
+std::optional<DecodedImage> eighthBothWays(const Bytes& file) {
+    auto fromBytes = ImageDecoder::decode(file, 30);
+    testing::TemporaryDirectory directory;
+    const auto path = directory.path() / "photo.jpg";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()),
+               static_cast<std::streamsize>(file.size()));
+    const auto fromFile = ImageDecoder::decodeFile(path, 30);
+    EXPECT_EQ(fromBytes.has_value(), fromFile.has_value());
+    if (fromBytes && fromFile) {
+        EXPECT_EQ(largestDifference(*fromBytes, *fromFile), 0);
+    }
+    return fromBytes;
+}
+
+jpeg_scan_info scan(std::initializer_list<int> components, int first, int last, int high, int low) {
+    jpeg_scan_info info{};
+    info.comps_in_scan = static_cast<int>(components.size());
+    std::copy(components.begin(), components.end(), info.component_index);
+    info.Ss = first;
+    info.Se = last;
+    info.Ah = high;
+    info.Al = low;
+    return info;
+}
+
+// The same coefficients as a baseline file, in another order: the eighth drawn from the first
+// scans differs only by the lowest bit they leave out, and by the AC a subsampled component's
+// larger reduced DCT reads.
+TEST(ImageDecoderJPEG, AnEighthOfAProgressiveFileComesFromItsFirstScans) {
+    for (const auto& [sampling, tolerance] :
+         {std::pair{std::array{1, 1}, 3}, {std::array{2, 1}, 3}, {std::array{2, 2}, 12}}) {
+        SCOPED_TRACE(sampling[0] * 10 + sampling[1]);
+        JPEGSpec baseline = detailedPhoto(sampling);
+        JPEGSpec progressive = baseline;
+        progressive.progressive = true;
+        const auto fromBaseline = ImageDecoder::decode(jpegFile(baseline), 30);
+        const auto fromProgressive = eighthBothWays(jpegFile(progressive));
+        ASSERT_TRUE(fromBaseline && fromProgressive);
+        ASSERT_EQ(fromProgressive->bitmap->pixelsWide(), 50u);
+        ASSERT_EQ(fromProgressive->bitmap->pixelsHigh(), 30u);
+        EXPECT_LE(largestDifference(*fromBaseline, *fromProgressive), tolerance);
+    }
 
     // Scales above an eighth need the fine detail and read the whole file.
+    JPEGSpec progressive = detailedPhoto({2, 2});
+    progressive.progressive = true;
     const auto quarter = ImageDecoder::decode(jpegFile(progressive), 60);
     ASSERT_TRUE(quarter);
     EXPECT_EQ(quarter->bitmap->pixelsWide(), 100u);
+}
+
+TEST(ImageDecoderJPEG, AnEighthKeepsEveryDCThroughTheScansBeforeTheLast) {
+    // The luma's AC and DC refinement come before the chroma's DC: its DC passes through them.
+    JPEGSpec spec = detailedPhoto({1, 1});
+    spec.scans = {scan({0}, 0, 0, 0, 1),    scan({0}, 1, 63, 0, 0), scan({0}, 0, 0, 1, 0),
+                  scan({1, 2}, 0, 0, 0, 0), scan({1}, 1, 63, 0, 0), scan({2}, 1, 63, 0, 0)};
+    JPEGSpec baseline = detailedPhoto({1, 1});
+    const auto fromBaseline = ImageDecoder::decode(jpegFile(baseline), 30);
+    const auto fromScript = eighthBothWays(jpegFile(spec));
+    ASSERT_TRUE(fromBaseline && fromScript);
+    EXPECT_EQ(largestDifference(*fromBaseline, *fromScript), 0) << "every DC complete";
+
+    // A script may leave coefficients out altogether: a subsampled chroma's reduced DCT then waits
+    // to the end and is drawn from what was sent.
+    spec = detailedPhoto({2, 2});
+    spec.scans = {scan({0, 1, 2}, 0, 0, 0, 0), scan({0}, 1, 63, 0, 0), scan({1}, 1, 9, 0, 0)};
+    const auto withoutFineChroma = eighthBothWays(jpegFile(spec));
+    ASSERT_TRUE(withoutFineChroma);
+    EXPECT_EQ(withoutFineChroma->bitmap->pixelsWide(), 50u);
 }
 
 TEST(ImageDecoderJPEG, DensityFromJFIFUnitsOrElseExif) {
@@ -508,6 +576,36 @@ TEST(ImageDecoderHostile, DamagedFilesAreRefused) {
     ASSERT_NE(idat, badChecksum.end());
     idat[6] ^= 0x01;
     EXPECT_FALSE(ImageDecoder::decode(badChecksum));
+}
+
+// The first scans make the eighth, so a progressive file cut after them still gives its picture;
+// one cut before gives none, and no cut crashes or hangs.
+TEST(ImageDecoderHostile, TruncatedProgressiveFilesGiveTheirEighthOrNothing) {
+    for (const auto sampling : {std::array{1, 1}, std::array{2, 2}}) {
+        SCOPED_TRACE(sampling[0]);
+        JPEGSpec spec = detailedPhoto(sampling);
+        spec.progressive = true;
+        const Bytes file = jpegFile(spec);
+        const Bytes secondScan{0xFF, 0xDA};
+        const auto firstScanEnd = std::search(
+            std::search(file.begin(), file.end(), secondScan.begin(), secondScan.end()) + 2,
+            file.end(), secondScan.begin(), secondScan.end());
+        ASSERT_NE(firstScanEnd, file.end());
+        const auto firstScanBytes = std::size_t(firstScanEnd - file.begin());
+        for (std::size_t length = 3; length < file.size(); length += file.size() / 23) {
+            SCOPED_TRACE(length);
+            const auto eighth = eighthBothWays(Bytes(file.begin(), file.begin() + length));
+            if (length < firstScanBytes) {
+                EXPECT_FALSE(eighth);
+            } else if (eighth) {
+                EXPECT_EQ(eighth->bitmap->pixelsWide(), 50u);
+            }
+            EXPECT_FALSE(ImageDecoder::decode(std::span(file.data(), length)))
+                << "the whole picture needs the whole file";
+        }
+        EXPECT_TRUE(eighthBothWays(Bytes(file.begin(), file.begin() + file.size() / 2)))
+            << "the scans it is drawn from all come in the first half";
+    }
 }
 
 TEST(ImageDecoderHostile, HugeDeclaredSizeIsRefusedBeforeAllocating) {

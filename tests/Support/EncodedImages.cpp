@@ -89,8 +89,16 @@ Bytes jpegFile(const JPEGSpec& spec) {
     info.in_color_space = spec.colorSpace;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 95, TRUE);
+    if (info.jpeg_color_space == JCS_YCbCr) {
+        info.comp_info[0].h_samp_factor = spec.lumaSampling[0];
+        info.comp_info[0].v_samp_factor = spec.lumaSampling[1];
+    }
     if (spec.progressive) {
         jpeg_simple_progression(&info);
+    }
+    if (!spec.scans.empty()) {
+        info.scan_info = spec.scans.data();
+        info.num_scans = static_cast<int>(spec.scans.size());
     }
     if (spec.colorSpace == JCS_CMYK) {
         info.write_Adobe_marker = spec.adobeMarker ? TRUE : FALSE;

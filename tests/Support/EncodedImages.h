@@ -50,6 +50,8 @@ struct JPEGSpec {
     Bytes exif;                                    // APP1 body
     Bytes profile;
     bool progressive = false;
+    std::array<int, 2> lumaSampling{2, 2}; // of a colour file: horizontal, vertical
+    std::vector<jpeg_scan_info> scans; // a progressive script of its own instead of the library's
 };
 
 Bytes jpegFile(const JPEGSpec& spec);

@@ -4,6 +4,7 @@
 #include "Export/Codec/ImageDecoder.h"
 #include "Platform/MainQueue.h"
 #include "Platform/RunLoop.h"
+#include "Support/EncodedImages.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestImages.h"
 
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -110,18 +112,13 @@ TEST_F(ThumbnailCacheTests, ThumbnailsCoverTheBoxWithoutEverGrowing) {
     EXPECT_NE(again[0], results[0]) << "after clearing, the file is decoded again";
 }
 
-// A large photo is decoded at a reduced scale and pre-reduced cheaply: the thumbnail has the size
-// of the full picture's and looks like the one the full decode and filter give.
-TEST_F(ThumbnailCacheTests, LargePhotosGiveTheThumbnailOfTheirFullDecode) {
-    const auto path = folder_.path() / "photo.jpg";
-    TestImages::writeJPEG(path, 4000, 2000, [](std::uint32_t x, std::uint32_t y) {
-        return std::array<std::uint8_t, 3>{std::uint8_t(x / 16), std::uint8_t(y / 8),
-                                           std::uint8_t((x + y) % 997 / 4)};
-    });
+// The thumbnail of a large photo has the size the full picture's has, and looks like the one the
+// full decode and filter give.
+void expectLikeTheFullDecodes(const std::filesystem::path& path, ImagePixelSize size) {
     const auto thumbnail = ThumbnailCache::imageThumbnail(Url::fileUrl(path.string()), 200);
     ASSERT_TRUE(thumbnail);
-    ASSERT_EQ(thumbnail->pixelsWide(), 400u);
-    ASSERT_EQ(thumbnail->pixelsHigh(), 200u);
+    ASSERT_EQ(thumbnail->pixelsWide(), size.width);
+    ASSERT_EQ(thumbnail->pixelsHigh(), size.height);
 
     const auto decoded = ImageDecoder::decodeFile(path);
     ASSERT_TRUE(decoded);
@@ -137,6 +134,44 @@ TEST_F(ThumbnailCacheTests, LargePhotosGiveTheThumbnailOfTheirFullDecode) {
     }
     EXPECT_LT(total / double(reference->byteCount()), 1.5);
     EXPECT_LE(largest, 24);
+}
+
+std::array<std::uint8_t, 3> photoColour(std::uint32_t x, std::uint32_t y) {
+    return {std::uint8_t(x / 16), std::uint8_t(y / 8), std::uint8_t((x + y) % 997 / 4)};
+}
+
+// Decoded at a reduced scale and pre-reduced cheaply; a progressive file's eighth comes from its
+// first scans, the DCs alone when no component is subsampled vertically.
+TEST_F(ThumbnailCacheTests, LargePhotosGiveTheThumbnailOfTheirFullDecode) {
+    const auto path = folder_.path() / "photo.jpg";
+    TestImages::writeJPEG(path, 4000, 2000, photoColour);
+    expectLikeTheFullDecodes(path, {400, 200});
+
+    testing::JPEGSpec spec;
+    spec.width = 1800;
+    spec.height = 3000;
+    spec.progressive = true;
+    spec.lumaSampling = {2, 1};
+    // Without the sharp edges above, which an eighth's blocks blur more than the filter does.
+    spec.pixel = [](std::uint32_t x, std::uint32_t y) {
+        const auto wave = std::uint8_t(128 + 100 * std::sin(x / 37.0) * std::cos(y / 23.0));
+        return std::array<std::uint8_t, 4>{std::uint8_t(x / 8), std::uint8_t(y / 12), wave, 0};
+    };
+    const auto file = testing::jpegFile(spec);
+    const auto upright = folder_.path() / "upright.jpg";
+    TestImages::writeBytes(upright, file);
+    expectLikeTheFullDecodes(upright, {200, 333});
+
+    // Cut short, it gives its thumbnail or nothing, as long as its first scans came whole.
+    const auto cut = folder_.path() / "cut.jpg";
+    for (const std::size_t length : {file.size() / 50, file.size() / 3, file.size() - 2}) {
+        TestImages::writeBytes(cut, {file.begin(), file.begin() + std::ptrdiff_t(length)});
+        const auto thumbnail = ThumbnailCache::imageThumbnail(Url::fileUrl(cut.string()), 200);
+        EXPECT_EQ(thumbnail != nullptr, length > file.size() / 50) << length;
+        if (thumbnail) {
+            EXPECT_EQ(thumbnail->pixelsWide(), 200u);
+        }
+    }
 }
 
 TEST_F(ThumbnailCacheTests, UnreadableAndHostileFilesGiveNothingAndAreTriedAgain) {

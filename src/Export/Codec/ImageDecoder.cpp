@@ -3,11 +3,15 @@
 #include "Export/Codec/JPEGDecoder.h"
 #include "Export/Codec/PNGDecoder.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <memory>
 #include <new>
-#include <system_error>
 #include <vector>
 
 namespace orlix {
@@ -50,25 +54,52 @@ DecodedImage sized(const DecodedBitmap& decoded) {
     return image;
 }
 
-std::optional<std::vector<std::uint8_t>> contentsOf(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+std::optional<DecodedImage> sizedIfRead(const std::optional<DecodedBitmap>& decoded) {
+    if (!decoded || decoded->bitmap == nullptr) {
         return std::nullopt;
     }
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > maximumFileSize) {
-        return std::nullopt;
+    return sized(*decoded);
+}
+
+using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+// Opened without waiting, so that a pipe or device put at the path cannot hold the reader; only a
+// regular file of a size some picture could have is read.
+File openedImageFile(const std::filesystem::path& path) {
+    File file(nullptr, std::fclose);
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        return file;
     }
-    std::ifstream file(path, std::ios::binary);
+    struct stat facts {};
+    if (::fstat(descriptor, &facts) != 0 || !S_ISREG(facts.st_mode) || facts.st_size < 0 ||
+        static_cast<std::uintmax_t>(facts.st_size) > maximumFileSize) {
+        ::close(descriptor);
+        return file;
+    }
+    file.reset(::fdopen(descriptor, "rb"));
     if (!file) {
-        return std::nullopt;
+        ::close(descriptor);
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    // A file that shrank since its size was taken is read as far as it goes, and its decoder
-    // then finds it truncated.
-    bytes.resize(static_cast<std::size_t>(file.gcount()));
+    return file;
+}
+
+// A file that shrank since it was opened is read as far as it goes, and its decoder then finds it
+// truncated.
+std::vector<std::uint8_t> contentsOf(std::FILE* file) {
+    struct stat facts {};
+    ::fstat(::fileno(file), &facts);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(facts.st_size));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
     return bytes;
+}
+
+bool startsAsJPEG(std::FILE* file) {
+    std::uint8_t start[sizeof jpegSignature];
+    const bool isJPEG = std::fread(start, 1, sizeof start, file) == sizeof start &&
+                        startsWith(start, jpegSignature);
+    std::rewind(file);
+    return isJPEG;
 }
 
 } // namespace
@@ -76,8 +107,16 @@ std::optional<std::vector<std::uint8_t>> contentsOf(const std::filesystem::path&
 std::optional<DecodedImage> ImageDecoder::decodeFile(const std::filesystem::path& path,
                                                      std::uint32_t shortSideAtLeast) {
     try {
-        const auto bytes = contentsOf(path);
-        return bytes ? decode(*bytes, shortSideAtLeast) : std::nullopt;
+        const File file = openedImageFile(path);
+        if (!file) {
+            return std::nullopt;
+        }
+        // A JPEG is read as the library asks for it, which keeps a copy of the file out of the
+        // memory its decoding needs, and leaves unread what a reduced picture does not need.
+        if (startsAsJPEG(file.get())) {
+            return sizedIfRead(JPEGDecoder::decode(file.get(), shortSideAtLeast));
+        }
+        return decode(contentsOf(file.get()), shortSideAtLeast);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
@@ -92,10 +131,7 @@ std::optional<DecodedImage> ImageDecoder::decode(std::span<const std::uint8_t> b
         } else if (startsWith(bytes, jpegSignature)) {
             decoded = JPEGDecoder::decode(bytes, shortSideAtLeast);
         }
-        if (!decoded || decoded->bitmap == nullptr) {
-            return std::nullopt;
-        }
-        return sized(*decoded);
+        return sizedIfRead(decoded);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }

@@ -1,6 +1,7 @@
 #include "Export/Codec/JPEGDecoder.h"
 
 #include "Export/Codec/ColorTransform.h"
+#include "Export/Codec/DCOnlyBlockArrays.h"
 #include "Export/Codec/ExifReader.h"
 #include "Export/Codec/JPEGErrorRecovery.h"
 #include "Export/Codec/OrientedRowWriter.h"
@@ -32,6 +33,8 @@ enum class Kind { grey, colour, cmyk };
 
 struct JPEGReadJob {
     std::span<const std::uint8_t> bytes;
+    // When set, the data is read from here as the library asks for it instead of from `bytes`.
+    std::FILE* file = nullptr;
     JPEGErrorRecovery errors{};
     jpeg_progress_mgr progress{};
     jpeg_decompress_struct decompressor{};
@@ -45,9 +48,12 @@ struct JPEGReadJob {
     std::unique_ptr<OrientedRowWriter> writer;
     std::vector<std::uint8_t> storedRow;
     std::vector<std::uint8_t> convertedRow;
+    DCOnlyBlockArrays dcOnly;
 
     explicit JPEGReadJob(std::span<const std::uint8_t> bytes)
         : bytes(bytes) {}
+    explicit JPEGReadJob(std::FILE* file)
+        : file(file) {}
     JPEGReadJob(const JPEGReadJob&) = delete;
     JPEGReadJob& operator=(const JPEGReadJob&) = delete;
     ~JPEGReadJob() {
@@ -84,7 +90,11 @@ void readHeader(JPEGReadJob& job) {
     decompressor.mem->max_memory_to_use = workingMemoryLimit;
     job.progress.progress_monitor = limitScans;
     decompressor.progress = &job.progress;
-    jpeg_mem_src(&decompressor, job.bytes.data(), static_cast<unsigned long>(job.bytes.size()));
+    if (job.file != nullptr) {
+        jpeg_stdio_src(&decompressor, job.file);
+    } else {
+        jpeg_mem_src(&decompressor, job.bytes.data(), static_cast<unsigned long>(job.bytes.size()));
+    }
     jpeg_save_markers(&decompressor, JPEG_APP0 + 1, 0xFFFF);
     jpeg_save_markers(&decompressor, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&decompressor, TRUE);
@@ -169,21 +179,35 @@ void readRows(JPEGReadJob& job) {
     }
 }
 
-// An eighth-scale picture is made of the DC coefficients alone, which a progressive file stores in
-// its first scans: the rest of the file, most of its data, need not be decoded.
+// An eighth-scale picture needs little of a progressive file, which sends the coarse picture of
+// every block first: the rest of the file, most of its data, need not be decoded.
 bool readsFirstScansOnly(const jpeg_decompress_struct& decompressor) {
     return decompressor.progressive_mode != FALSE && decompressor.scale_num == 1 &&
            decompressor.scale_denom == 8;
 }
 
-// Encoders often send the DC without its lowest bits first and refine it later; the small picture
-// waits for the refinement, which still comes well before most of the file.
-bool hasWholeDC(const jpeg_decompress_struct& decompressor) {
+// At an eighth a block is drawn from its DC alone, except that the library undoes a subsampled
+// component's DCT at a larger size rather than upsampling it, which reads its AC as well.
+bool drawsFromDCAlone(const jpeg_component_info& component) {
+    return component.DCT_scaled_size == 1;
+}
+
+bool everyComponentDrawsFromDCAlone(const jpeg_decompress_struct& decompressor) {
+    return std::all_of(decompressor.comp_info, decompressor.comp_info + decompressor.num_components,
+                       drawsFromDCAlone);
+}
+
+// Encoders often send the coefficients without their lowest bits first and refine them only after
+// the rest; a bit less precision is invisible at an eighth, so the small picture is made as soon as
+// every coefficient it is drawn from has had its first scan, whatever bits it left out.
+bool hasEveryCoefficientDrawn(const jpeg_decompress_struct& decompressor) {
     if (decompressor.coef_bits == nullptr) {
         return false;
     }
     for (int component = 0; component < decompressor.num_components; ++component) {
-        if (decompressor.coef_bits[component][0] != 0) {
+        const int* bits = decompressor.coef_bits[component];
+        const int drawn = drawsFromDCAlone(decompressor.comp_info[component]) ? 1 : DCTSIZE2;
+        if (std::any_of(bits, bits + drawn, [](int bit) { return bit < 0; })) {
             return false;
         }
     }
@@ -192,15 +216,19 @@ bool hasWholeDC(const jpeg_decompress_struct& decompressor) {
 
 void readFirstScans(JPEGReadJob& job) {
     jpeg_decompress_struct& decompressor = job.decompressor;
+    // The whole picture's coefficients would be most of the small picture's work and memory.
+    if (everyComponentDrawsFromDCAlone(decompressor)) {
+        job.dcOnly.install(decompressor);
+    }
     decompressor.buffered_image = TRUE;
     // Missing coefficients would be guessed from the neighbours; the DC is all there is to show.
     decompressor.do_block_smoothing = FALSE;
     jpeg_start_decompress(&decompressor);
-    // The memory source never suspends; a file that ends early fails through its warning. One
-    // whose DC is never refined to full precision is read to its end.
+    // Neither source suspends; a file that ends early fails through its warning. One whose script
+    // leaves some of those coefficients out is read to its end and drawn from what it sent.
     for (int status = JPEG_SUSPENDED;
          status != JPEG_REACHED_EOI &&
-         !(status == JPEG_SCAN_COMPLETED && hasWholeDC(decompressor));) {
+         !(status == JPEG_SCAN_COMPLETED && hasEveryCoefficientDrawn(decompressor));) {
         status = jpeg_consume_input(&decompressor);
         if (status == JPEG_SUSPENDED) {
             JPEGErrorRecovery::fail(reinterpret_cast<j_common_ptr>(&decompressor));
@@ -312,14 +340,7 @@ double dotsPerInch(UINT16 density, UINT8 unit) {
     return unit == 1 ? density : density * 2.54;
 }
 
-} // namespace
-
-std::optional<DecodedBitmap> JPEGDecoder::decode(std::span<const std::uint8_t> bytes,
-                                                 std::uint32_t shortSideAtLeast) {
-    if (bytes.size() > std::numeric_limits<unsigned long>::max()) {
-        return std::nullopt;
-    }
-    JPEGReadJob job(bytes);
+std::optional<DecodedBitmap> decodeJob(JPEGReadJob& job, std::uint32_t shortSideAtLeast) {
     job.errors.reportsErrors = false;
     if (!readHeaderWithRecovery(job)) {
         return std::nullopt;
@@ -341,6 +362,22 @@ std::optional<DecodedBitmap> JPEGDecoder::decode(std::span<const std::uint8_t> b
         std::swap(decoded.xDotsPerInch, decoded.yDotsPerInch);
     }
     return decoded;
+}
+
+} // namespace
+
+std::optional<DecodedBitmap> JPEGDecoder::decode(std::span<const std::uint8_t> bytes,
+                                                 std::uint32_t shortSideAtLeast) {
+    if (bytes.size() > std::numeric_limits<unsigned long>::max()) {
+        return std::nullopt;
+    }
+    JPEGReadJob job(bytes);
+    return decodeJob(job, shortSideAtLeast);
+}
+
+std::optional<DecodedBitmap> JPEGDecoder::decode(std::FILE* file, std::uint32_t shortSideAtLeast) {
+    JPEGReadJob job(file);
+    return decodeJob(job, shortSideAtLeast);
 }
 
 } // namespace orlix

@@ -3,6 +3,7 @@
 #include "Export/Codec/DecodedBitmap.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <span>
 
@@ -15,6 +16,9 @@ public:
     // eighths that keeps its shorter side at least that long (never below an eighth).
     static std::optional<DecodedBitmap> decode(std::span<const std::uint8_t> bytes,
                                                std::uint32_t shortSideAtLeast = 0);
+    // The same, reading the file only as far as the picture needs it: an eighth-scale picture of
+    // a progressive file, for one, is complete long before its end.
+    static std::optional<DecodedBitmap> decode(std::FILE* file, std::uint32_t shortSideAtLeast = 0);
 };
 
 } // namespace orlix
