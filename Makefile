@@ -118,7 +118,7 @@ fuzz-corpus: fuzz-build
 bench: deps
 	@$(MAKE) --no-print-directory pkgs PACKAGE_LIST="$(BENCH_PACKAGES)"
 	$(call configure,build-bench,-DORLIX_BENCH=ON)
-	cmake --build build-bench -j $(JOBS) --target orlix-export-bench orlix-image-utils
+	cmake --build build-bench -j $(JOBS) --target orlix-export-bench orlix-image-utils orlix
 	build-bench/bin/orlix-export-bench $(IMAGES)
 
 demo: build

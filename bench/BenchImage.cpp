@@ -23,6 +23,36 @@ bool BenchImage::writePPM(const BitmapImageRep& bitmap, const std::filesystem::p
     return bool(file);
 }
 
+bool BenchImage::writePAMIfTransparent(const BitmapImageRep& bitmap,
+                                       const std::filesystem::path& path) {
+    if (!bitmap.hasAlpha()) {
+        return false;
+    }
+    std::string pixels;
+    unsigned samples[4];
+    bool transparent = false;
+    for (std::uint32_t y = 0; y < bitmap.pixelsHigh(); ++y) {
+        for (std::uint32_t x = 0; x < bitmap.pixelsWide(); ++x) {
+            bitmap.getPixel(x, y, samples);
+            const unsigned alpha = samples[bitmap.samplesPerPixel() - 1];
+            transparent = transparent || alpha < 255;
+            for (int channel = 0; channel < 3; ++channel) {
+                const unsigned colour = bitmap.isGreyscale() ? samples[0] : samples[channel];
+                pixels.push_back(char(alpha == 0 ? 0 : (colour * 255 + alpha / 2) / alpha));
+            }
+            pixels.push_back(char(alpha));
+        }
+    }
+    if (!transparent) {
+        return false;
+    }
+    std::ofstream file(path, std::ios::binary);
+    file << "P7\nWIDTH " << bitmap.pixelsWide() << "\nHEIGHT " << bitmap.pixelsHigh()
+         << "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+    file.write(pixels.data(), std::streamsize(pixels.size()));
+    return bool(file);
+}
+
 std::shared_ptr<BitmapImageRep> BenchImage::halvedByBoxFilter(const BitmapImageRep& bitmap) {
     auto halved =
         BitmapImageRep::make(bitmap.pixelsWide() / 2, bitmap.pixelsHigh() / 2, bitmap.info());

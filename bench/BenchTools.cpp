@@ -1,7 +1,12 @@
 #include "BenchTools.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <numeric>
+#include <thread>
+#include <vector>
 
 namespace orlix::bench {
 
@@ -56,6 +61,61 @@ double BenchTools::ssimulacra(const fs::path& reference, const fs::path& candida
     const auto text = output("ssimulacra_main " + quoted(asPNG(reference)) + " " +
                              quoted(asPNG(candidate)) + " 2>/dev/null");
     return text.empty() ? -1.0 : std::stod(text);
+}
+
+fs::path BenchTools::flattened(const fs::path& path, const char* colour) {
+    auto output = path;
+    output.replace_extension(std::string(".on-") + colour + ".png");
+    timed(magick + " " + quoted(path) + " -background " + colour + " -alpha remove -alpha off " +
+          quoted(output));
+    return output;
+}
+
+double BenchTools::ssimulacraOnWhiteAndBlack(const fs::path& reference, const fs::path& candidate) {
+    double worst = 0;
+    for (const char* colour : {"white", "black"}) {
+        const double score = ssimulacra(flattened(reference, colour), flattened(candidate, colour));
+        if (score < 0) {
+            return score;
+        }
+        worst = std::max(worst, score);
+    }
+    return worst;
+}
+
+namespace {
+
+// Idle and total jiffies of all processors since boot.
+std::pair<double, double> processorTimes() {
+    std::ifstream stat("/proc/stat");
+    std::string label;
+    stat >> label;
+    std::vector<double> fields;
+    double value = 0;
+    while (fields.size() < 8 && stat >> value) {
+        fields.push_back(value);
+    }
+    if (fields.size() < 5) {
+        return {0, 0};
+    }
+    // user nice system idle iowait irq softirq steal: idle and iowait are idle time.
+    return {fields[3] + fields[4], std::accumulate(fields.begin(), fields.end(), 0.0)};
+}
+
+} // namespace
+
+double BenchTools::waitForIdle() {
+    constexpr double enough = 0.25;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    double share = 0;
+    do {
+        const auto [idleBefore, totalBefore] = processorTimes();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const auto [idleAfter, totalAfter] = processorTimes();
+        share =
+            totalAfter > totalBefore ? (idleAfter - idleBefore) / (totalAfter - totalBefore) : 0;
+    } while (share < enough && std::chrono::steady_clock::now() < deadline);
+    return share;
 }
 
 } // namespace orlix::bench

@@ -20,10 +20,20 @@ public:
     // ssimulacra of a candidate against its reference: lower is better, 0 means identical.
     static double ssimulacra(const std::filesystem::path& reference,
                              const std::filesystem::path& candidate);
+    // The worse of the scores with both pictures flattened on white and on black, which tells
+    // wrong colour under transparency from right; for pictures with transparency.
+    static double ssimulacraOnWhiteAndBlack(const std::filesystem::path& reference,
+                                            const std::filesystem::path& candidate);
+
+    // Waits, at most a second, until a quarter of the processors (two on eight, what a timed run
+    // takes at most outside Zopfli) were idle over a tenth of a second; returns the idle share last
+    // measured, so that a run on a busy machine says so.
+    static double waitForIdle();
 
 private:
     // PNG for the metric: its PPM reader scores the same pixels differently.
     static std::filesystem::path asPNG(const std::filesystem::path& path);
+    static std::filesystem::path flattened(const std::filesystem::path& path, const char* colour);
 };
 
 } // namespace orlix::bench

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Export/BitmapImageRep.h"
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -20,24 +22,36 @@ public:
     struct Timing {
         double wall = 0.0;
         double cpu = 0.0;
+        // The lowest share of idle processors measured before one of the runs.
+        double idle = 1.0;
     };
 
 private:
     struct Totals {
-        Timing thumbnail, export_, jpeg, peerJPEG, zopfli, peerZopfli;
+        Timing thumbnail, export_, jpeg, peerJPEG, zopfli, peerZopfli, pngAsJPEG, peerPNGAsJPEG;
         double zopfliBytes = 0, peerZopfliBytes = 0;
+        double pngAsJPEGBytes = 0, peerPNGAsJPEGBytes = 0;
+        double pngAsJPEGScore = 0, peerPNGAsJPEGScore = 0;
+        int pngAsJPEGImages = 0;
         std::vector<double> jpegRatios;
         int images = 0, jpegImages = 0, pngImages = 0, qualityChanges = 0;
     };
 
-    // Medians of five runs of `work` after one unmeasured; `children` counts the CPU of the
-    // processes it waited for instead of this process's.
+    // Medians of five runs of `work` after one unmeasured, each after an idle check; `children`
+    // counts the CPU of the processes it waited for instead of this process's.
     static Timing median(const std::function<void()>& work, bool children);
     static void add(Timing& total, const Timing& one);
     static std::string describe(const Timing& timing);
 
     static void measure(const std::filesystem::path& input, const std::filesystem::path& scratch,
                         Totals& totals);
+    // PNG inputs exported as JPEG against ImageMagick's decode composited on black piped into
+    // cjpeg, both scored against the input composited on black, as the JPEG export discards alpha
+    // from premultiplied colour.
+    static void measurePNGAsJPEG(const std::filesystem::path& input,
+                                 const std::filesystem::path& scratch,
+                                 const BitmapImageRep& decoded, int quality, const Timing& exported,
+                                 Totals& totals);
     static void measureZopfli(const std::filesystem::path& input,
                               const std::filesystem::path& scratch, Totals& totals);
     static void print(const Totals& totals);

@@ -4,6 +4,7 @@
 #include "BenchExport.h"
 #include "BenchTools.h"
 #include "CoreBenchmark.h"
+#include "EndToEndBenchmark.h"
 #include "Export/BitmapImageRepWithMetadata.h"
 #include "JPEGBenchmark.h"
 #include "PNGBenchmark.h"
@@ -116,6 +117,12 @@ int main(int argc, char** argv) {
     }
     CoreBenchmark::run(images, scratch);
     measurePeakMemory(argv[0], images);
+    // The build's program, and another to compare it with (an earlier commit's build).
+    std::vector<fs::path> programs{fs::path(argv[0]).parent_path() / "orlix"};
+    if (const char* before = std::getenv("ORLIX_BENCH_BEFORE")) {
+        programs.emplace_back(before);
+    }
+    EndToEndBenchmark::run(images, programs, scratch);
     if (std::getenv("ORLIX_BENCH_CORE_ONLY") != nullptr) {
         fs::remove_all(scratch);
         return 0;

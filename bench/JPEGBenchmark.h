@@ -6,7 +6,7 @@
 namespace orlix::bench {
 
 // The JPEG export and the resize against djpeg | cjpeg at the quality Orlix chose and against
-// ImageMagick's Lanczos resize.
+// ImageMagick's Lanczos resize, on JPEG inputs (PNG inputs as JPEG are a line of their own).
 class JPEGBenchmark {
 public:
     static void run(const std::vector<std::filesystem::path>& images,

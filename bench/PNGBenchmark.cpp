@@ -36,20 +36,19 @@ void PNGBenchmark::run(const std::vector<fs::path>& images, const fs::path& scra
               << ", time ratio " << totals.builtIn.seconds / totals.peer.seconds << "\n\n";
 }
 
-PNGBenchmark::Result PNGBenchmark::ours(const fs::path& input, const fs::path& reference,
-                                        bool zopfli) {
+PNGBenchmark::Result PNGBenchmark::ours(const fs::path& input, const Score& score, bool zopfli) {
     const auto start = std::chrono::steady_clock::now();
     const auto output = BenchExport::png(input, zopfli);
     const double seconds = Tools::secondsSince(start);
     if (!output) {
         return {};
     }
-    Result result{double(fs::file_size(*output)), seconds, Tools::ssimulacra(reference, *output)};
+    Result result{double(fs::file_size(*output)), seconds, score(*output)};
     fs::remove(*output);
     return result;
 }
 
-PNGBenchmark::Result PNGBenchmark::peer(const fs::path& input, const fs::path& reference,
+PNGBenchmark::Result PNGBenchmark::peer(const fs::path& input, const Score& score,
                                         const fs::path& output, bool zopfli) {
     std::string command = "pngquant --speed 4 --force --output " + Tools::quoted(output) +
                           " 256 -- " + Tools::quoted(input);
@@ -61,7 +60,7 @@ PNGBenchmark::Result PNGBenchmark::peer(const fs::path& input, const fs::path& r
     if (seconds < 0) {
         return {};
     }
-    return {double(fs::file_size(output)), seconds, Tools::ssimulacra(reference, output)};
+    return {double(fs::file_size(output)), seconds, score(output)};
 }
 
 void PNGBenchmark::add(Result& total, const Result& one) {
@@ -85,15 +84,22 @@ void PNGBenchmark::measure(const fs::path& input, const fs::path& scratch, Total
     const auto name = scratch / input.filename();
     const auto reference = fs::path(name.string() + "-png-reference.ppm");
     BenchImage::writePPM(*loaded->bitmapImageRep(), reference);
+    const auto transparentReference = fs::path(name.string() + "-png-reference.pam");
+    const Score score =
+        BenchImage::writePAMIfTransparent(*loaded->bitmapImageRep(), transparentReference)
+            ? Score([=](const fs::path& output) {
+                  return Tools::ssimulacraOnWhiteAndBlack(transparentReference, output);
+              })
+            : Score([=](const fs::path& output) { return Tools::ssimulacra(reference, output); });
 
     ImageUtilsClient::setQuantizer(Quantizer::imagequant);
-    const auto plain = ours(input, reference, false);
-    const auto zopfli = ours(input, reference, true);
+    const auto plain = ours(input, score, false);
+    const auto zopfli = ours(input, score, true);
     ImageUtilsClient::setQuantizer(Quantizer::builtIn);
-    const auto builtIn = ours(input, reference, false);
+    const auto builtIn = ours(input, score, false);
     ImageUtilsClient::setQuantizer(Quantizer::imagequant);
-    const auto peerPlain = peer(input, reference, name.string() + "-pngquant.png", false);
-    const auto peerZopfli = peer(input, reference, name.string() + "-zopflipng.png", true);
+    const auto peerPlain = peer(input, score, name.string() + "-pngquant.png", false);
+    const auto peerZopfli = peer(input, score, name.string() + "-zopflipng.png", true);
 
     std::cout << input.filename().string() << "  input " << fs::file_size(input) << " B\n  "
               << describe("orlix", plain) << ", " << describe("pngquant", peerPlain)

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace orlix::bench {
+
+// The program itself, `orlix -quick-optimize` over a folder of mixed inputs (without installing
+// the helper, with a configuration of its own, on Qt's offscreen platform), against the peer
+// pipeline at the same parallelism: `pngquant --skip-if-larger` for PNGs and `djpeg | cjpeg` at the
+// quality Orlix chose for JPEGs, run by `xargs -P` with as many workers as Orlix's export queue
+// has. Medians of five runs after a warm-up, each after an idle check. Also the program's peak
+// memory, thumbnails included, on the largest image alone.
+class EndToEndBenchmark {
+public:
+    // `programs`: the orlix executables to measure, the first one the build's.
+    static void run(const std::vector<std::filesystem::path>& images,
+                    const std::vector<std::filesystem::path>& programs,
+                    const std::filesystem::path& scratch);
+
+private:
+    struct Run {
+        // Until the last output was in place, and until the program quit (it waits a few seconds
+        // after its last task before it ends the run).
+        double outputsWall = 0;
+        double exitWall = 0;
+        double cpu = 0;
+        double bytes = 0;
+        long peakKilobytes = 0;
+        bool complete = false;
+    };
+
+    static Run runProgram(const std::filesystem::path& program,
+                          const std::vector<std::filesystem::path>& inputs,
+                          const std::filesystem::path& scratch);
+    static Run median(const std::filesystem::path& program,
+                      const std::vector<std::filesystem::path>& inputs,
+                      const std::filesystem::path& scratch);
+    static Run runPeers(const std::filesystem::path& jobs);
+    static std::filesystem::path writePeerJobs(const std::vector<std::filesystem::path>& inputs,
+                                               const std::filesystem::path& peerFolder,
+                                               const std::filesystem::path& scratch);
+    // The bytes of the outputs in the folder, which are then removed for the next run.
+    static double takeOutputs(const std::filesystem::path& folder);
+    static void measurePeakMemory(const std::vector<std::filesystem::path>& images,
+                                  const std::vector<std::filesystem::path>& programs,
+                                  const std::filesystem::path& scratch);
+};
+
+} // namespace orlix::bench
