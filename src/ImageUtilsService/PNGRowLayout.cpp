@@ -84,7 +84,7 @@ bool PNGRowLayout::addPass(std::uint64_t width, std::uint64_t height, std::uint6
         __builtin_add_overflow(rawSize_, size, &rawSize_)) {
         return false;
     }
-    passes_.push_back({rowBytes, height});
+    passes_.push_back({width, rowBytes, height});
     return true;
 }
 

@@ -13,6 +13,8 @@ namespace orlix {
 class PNGRowLayout {
 public:
     struct Pass {
+        // In pixels.
+        std::uint64_t width;
         // Without the filter byte.
         std::uint64_t rowBytes;
         std::uint64_t rows;

@@ -6,7 +6,10 @@
 
 #include <zlib.h>
 
+#include <png.h>
+
 #include <cstring>
+#include <random>
 #include <string>
 
 namespace orlix {
@@ -52,6 +55,62 @@ bool crcValid(const Bytes& png, std::size_t position) {
     return crc == loadBigEndian(png.data() + position + 8 + length);
 }
 
+// The chunk's data; empty when the file has no such chunk.
+Bytes chunkData(const Bytes& png, const char* type) {
+    const std::size_t position = findChunk(png, type);
+    if (position == 0) {
+        return {};
+    }
+    const auto begin = png.begin() + static_cast<std::ptrdiff_t>(position + 8);
+    return Bytes(begin, begin + loadBigEndian(png.data() + position));
+}
+
+// `png` with a chunk put where `replaced` was, or just before the image data.
+Bytes withChunk(const Bytes& png, const char* type, const Bytes& data,
+                const char* replaced = nullptr) {
+    Bytes chunk(4);
+    storeBigEndian(chunk.data(), static_cast<std::uint32_t>(data.size()));
+    chunk.insert(chunk.end(), type, type + 4);
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    chunk.resize(chunk.size() + 4);
+    storeBigEndian(chunk.data() + chunk.size() - 4,
+                   static_cast<std::uint32_t>(crc32(0, chunk.data() + 4, chunk.size() - 8)));
+    Bytes out = png;
+    const auto at =
+        out.begin() + static_cast<std::ptrdiff_t>(findChunk(png, replaced ? replaced : "IDAT"));
+    if (replaced) {
+        out.erase(at, at + 12 + loadBigEndian(&*at));
+    }
+    out.insert(at, chunk.begin(), chunk.end());
+    return out;
+}
+
+// Colour type and bit depth from the header.
+std::pair<int, int> formatOf(const Bytes& png) {
+    const Bytes header = chunkData(png, "IHDR");
+    return {header[9], header[8]};
+}
+
+// An odd-sized picture (rows end mid-byte at low depths, every interlace pass has pixels) of
+// `colours` in blotches, so that Zopfli has runs to find.
+testing::TestImage paintedWith(const std::vector<std::uint32_t>& colours, unsigned seed = 3) {
+    testing::TestImage image{61, 37, Bytes(61 * 37 * 4)};
+    std::mt19937 random(seed);
+    std::size_t colour = 0;
+    for (std::size_t pixel = 0; pixel < image.rgba.size(); pixel += 4) {
+        colour = random() % 5 == 0 ? random() % colours.size() : colour;
+        for (int channel = 0; channel < 4; ++channel) {
+            image.rgba[pixel + channel] =
+                static_cast<std::uint8_t>(colours[colour] >> (24 - 8 * channel));
+        }
+    }
+    return image;
+}
+
+std::uint32_t greyOf(unsigned value, unsigned alpha = 255) {
+    return value << 24 | value << 16 | value << 8 | alpha;
+}
+
 void expectSamePixels(const Bytes& original, const Bytes& recompressed) {
     const auto before = testing::decodePNG(original);
     const auto after = testing::decodePNG(recompressed);
@@ -90,6 +149,133 @@ TEST(ImageUtilsRecompressor, NeverGrowsAFile) {
         PNGRecompressor::recompress(testing::encodePNG(testing::makeTestImage(64, 64), 9));
     ASSERT_TRUE(once);
     EXPECT_EQ(PNGRecompressor::recompress(*once), *once);
+}
+
+TEST(ImageUtilsRecompressor, EveryColourTypeAndDepthKeepsItsPixelsAndNeverGrows) {
+    const std::vector<std::uint32_t> opaque = {0xC0392BFF, 0x2980B9FF, 0xF1C40FFF};
+    const std::vector<std::uint32_t> translucent = {0xC0392BFF, 0x2980B9FF, 0x27AE6080, 0xF1C40FFF,
+                                                    0x00000000};
+    std::vector<std::uint32_t> greys, greysWithAlpha;
+    for (unsigned value = 0; value < 256; value += 5) {
+        greys.push_back(greyOf(value));
+        greysWithAlpha.push_back(greyOf(value, value % 2 ? 255 : value));
+    }
+    const auto photo = testing::makeTestImage(61, 37);
+    const struct {
+        const char* name;
+        testing::TestImage image;
+        int colourType;
+        int depth;
+        std::optional<std::uint32_t> key;
+    } cases[] = {
+        {"palette", paintedWith(opaque), PNG_COLOR_TYPE_PALETTE, 8, {}},
+        {"palette with transparency", paintedWith(translucent), PNG_COLOR_TYPE_PALETTE, 8, {}},
+        {"4-bit palette", paintedWith(translucent), PNG_COLOR_TYPE_PALETTE, 4, {}},
+        {"grey", paintedWith(greys), PNG_COLOR_TYPE_GRAY, 8, {}},
+        {"2-bit grey",
+         paintedWith({greyOf(0), greyOf(85), greyOf(255)}),
+         PNG_COLOR_TYPE_GRAY,
+         2,
+         {}},
+        {"grey with a transparent key", paintedWith({greyOf(0), greyOf(90), greyOf(170, 0)}),
+         PNG_COLOR_TYPE_GRAY, 8, greyOf(170)},
+        {"grey and alpha", paintedWith(greysWithAlpha), PNG_COLOR_TYPE_GRAY_ALPHA, 8, {}},
+        {"RGB", photo, PNG_COLOR_TYPE_RGB, 8, {}},
+        {"RGB with a transparent key", paintedWith({0x102030FF, 0x405060FF, 0x70809000}),
+         PNG_COLOR_TYPE_RGB, 8, 0x708090FF},
+        {"RGBA", photo, PNG_COLOR_TYPE_RGBA, 8, {}},
+    };
+    for (const auto& kind : cases) {
+        for (const bool interlaced : {false, true}) {
+            SCOPED_TRACE(std::string(kind.name) + (interlaced ? ", interlaced" : ""));
+            const Bytes original =
+                testing::encodePNGAs(kind.image, kind.colourType, kind.depth, interlaced, kind.key);
+            ASSERT_FALSE(original.empty());
+            const auto result = PNGRecompressor::recompress(original);
+            ASSERT_TRUE(result);
+            EXPECT_LE(result->size(), original.size());
+            expectSamePixels(original, *result);
+            EXPECT_EQ(chunkData(*result, "IHDR")[12], interlaced);
+        }
+    }
+}
+
+TEST(ImageUtilsRecompressor, PalettesLoseUnusedEntriesPackAndPutTranslucentEntriesFirst) {
+    // Three colours used, the last to appear translucent, and 13 more entries nothing uses.
+    const Bytes written = testing::encodePNGAs(paintedWith({0xC0392BFF, 0x2980B9FF, 0x27AE6080}),
+                                               PNG_COLOR_TYPE_PALETTE, 8);
+    Bytes palette = chunkData(written, "PLTE");
+    palette.resize(16 * 3, 0x55);
+    const Bytes original = withChunk(written, "PLTE", palette, "PLTE");
+    const auto result = PNGRecompressor::recompress(original);
+    ASSERT_TRUE(result);
+    expectSamePixels(original, *result);
+    EXPECT_EQ(formatOf(*result), std::pair(PNG_COLOR_TYPE_PALETTE, 2));
+    EXPECT_EQ(chunkData(*result, "PLTE").size(), 9u);
+    EXPECT_EQ(chunkData(*result, "tRNS"), Bytes{0x80});
+
+    // 256 colours in noise: nothing to drop or pack, and still exact and no larger.
+    std::vector<std::uint32_t> full;
+    for (std::uint32_t index = 0; index < 256; ++index) {
+        full.push_back((index * 2654435761u) | 0xFF);
+    }
+    testing::TestImage noise{64, 64, Bytes(64 * 64 * 4)};
+    std::mt19937 random(7);
+    for (std::size_t pixel = 0; pixel < noise.rgba.size(); pixel += 4) {
+        const std::uint32_t colour = full[pixel / 4 < 256 ? pixel / 4 : random() % 256];
+        for (int channel = 0; channel < 4; ++channel) {
+            noise.rgba[pixel + channel] = static_cast<std::uint8_t>(colour >> (24 - 8 * channel));
+        }
+    }
+    const Bytes crowded = testing::encodePNGAs(noise, PNG_COLOR_TYPE_PALETTE, 8);
+    const auto kept = PNGRecompressor::recompress(crowded);
+    ASSERT_TRUE(kept);
+    EXPECT_LE(kept->size(), crowded.size());
+    expectSamePixels(crowded, *kept);
+    EXPECT_EQ(formatOf(*kept).second, 8);
+}
+
+TEST(ImageUtilsRecompressor, ChunksThatDependOnTheEncodingKeepIt) {
+    // Four greys in a palette of 256 entries: dropping the unused ones always wins, where nothing
+    // forbids a new encoding.
+    const Bytes written = testing::encodePNGAs(
+        paintedWith({greyOf(0), greyOf(17), greyOf(34), greyOf(255)}), PNG_COLOR_TYPE_PALETTE, 8);
+    Bytes palette = chunkData(written, "PLTE");
+    palette.resize(256 * 3, 0x55);
+    const Bytes greyPalette = withChunk(written, "PLTE", palette, "PLTE");
+    const auto rewritten = [](const Bytes& png) { return chunkData(png, "PLTE").size() < 256 * 3; };
+    const Bytes physical = {0, 0, 0x0B, 0x13, 0, 0, 0x0B, 0x13, 1};
+
+    const auto withDensity = PNGRecompressor::recompress(withChunk(greyPalette, "pHYs", physical));
+    ASSERT_TRUE(withDensity);
+    EXPECT_TRUE(rewritten(*withDensity));
+    expectSamePixels(greyPalette, *withDensity);
+    EXPECT_EQ(chunkData(*withDensity, "pHYs"), physical);
+    EXPECT_LT(findChunk(*withDensity, "pHYs"), findChunk(*withDensity, "IDAT"));
+    for (const char* chunk : {"IHDR", "pHYs", "IDAT", "IEND"}) {
+        EXPECT_TRUE(crcValid(*withDensity, findChunk(*withDensity, chunk))) << chunk;
+    }
+    const auto privateSafe = PNGRecompressor::recompress(withChunk(greyPalette, "prvt", {1}));
+    ASSERT_TRUE(privateSafe);
+    EXPECT_TRUE(rewritten(*privateSafe));
+
+    // A background colour is a palette index here, and a private chunk that is unsafe to copy may
+    // be one too: the encoding stays, only the filters may change.
+    for (const auto& [type, data] : {std::pair("bKGD", Bytes{1}), std::pair("prVT", Bytes{1})}) {
+        SCOPED_TRACE(type);
+        const Bytes original = withChunk(greyPalette, type, data);
+        const auto result = PNGRecompressor::recompress(original);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(formatOf(*result), std::pair(PNG_COLOR_TYPE_PALETTE, 8));
+        EXPECT_EQ(chunkData(*result, "PLTE"), palette);
+        EXPECT_EQ(chunkData(*result, type), data);
+    }
+    // An ICC profile for colour keeps colour, though the palette may still shrink.
+    const auto profiled =
+        PNGRecompressor::recompress(withChunk(greyPalette, "iCCP", {'p', 0, 0, 0x78, 0x9C}));
+    ASSERT_TRUE(profiled);
+    EXPECT_TRUE(rewritten(*profiled));
+    EXPECT_EQ(formatOf(*profiled).first, PNG_COLOR_TYPE_PALETTE);
 }
 
 TEST(ImageUtilsRecompressor, RefusesMalformedFilesWithoutReadingPastThem) {

@@ -21,6 +21,13 @@ TestImage makeTestImage(std::uint32_t width, std::uint32_t height, std::uint32_t
 // `image` as an RGBA PNG written by libpng at the given zlib level.
 Bytes encodePNG(const TestImage& image, int compressionLevel, bool interlaced = false);
 
+// `image` written by libpng as `colourType` (PNG's numbers) at `depth` bits a sample: grey from
+// the red channel, a palette of the colours in the order they first appear (with a transparency
+// chunk when one is translucent), and for grey or RGB without alpha `key` as the transparent
+// colour when given.
+Bytes encodePNGAs(const TestImage& image, int colourType, int depth, bool interlaced = false,
+                  std::optional<std::uint32_t> key = std::nullopt);
+
 // Every pixel as 8-bit RGBA, read with libpng; nothing when libpng refuses the file.
 std::optional<TestImage> decodePNG(const Bytes& png);
 
