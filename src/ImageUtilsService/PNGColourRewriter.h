@@ -25,6 +25,10 @@ public:
                                                  const std::vector<std::uint32_t>& pixels,
                                                  Models models);
 
+    // Larger images keep their encoding: their pixels alone would take four bytes each, and the
+    // encodings to compare several times the image data again.
+    static constexpr std::uint64_t maxPixels = 1u << 25;
+
     // Images up to this many pixels also try the encodings of two to four bytes a pixel when a
     // palette or grey is possible: there the palette's own size can outweigh the bytes it saves.
     static constexpr std::size_t smallImagePixels = 1u << 18;

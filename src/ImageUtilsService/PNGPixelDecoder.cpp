@@ -104,6 +104,7 @@ PNGPixelDecoder::decode(std::span<const std::uint8_t> ihdr, const PNGRowLayout& 
         return std::nullopt;
     }
     std::vector<std::uint32_t> pixels;
+    pixels.reserve(static_cast<std::size_t>(layout.pixelCount()));
     const std::uint8_t* row = rows.data();
     for (const PNGRowLayout::Pass& pass : layout.passes()) {
         for (std::uint64_t y = 0; y < pass.rows; ++y, row += pass.rowBytes) {

@@ -113,9 +113,10 @@ std::vector<PNGEncoding> encodingsOf(std::span<const std::uint8_t> png, const Ch
 
     std::vector<PNGEncoding> encodings;
     const auto models = rewritableModels(chunks, header[9]);
-    const auto pixels =
-        models ? PNGPixelDecoder::decode(header, layout, own.rows, palette, transparency)
-               : std::nullopt;
+    const bool affordable = layout.pixelCount() <= PNGColourRewriter::maxPixels;
+    const auto pixels = models && affordable ? PNGPixelDecoder::decode(header, layout, own.rows,
+                                                                       palette, transparency)
+                                             : std::nullopt;
     encodings.push_back(std::move(own));
     if (pixels) {
         for (auto& other : PNGColourRewriter::alternatives(header, *pixels, *models)) {

@@ -72,6 +72,14 @@ std::optional<PNGRowLayout> PNGRowLayout::fromHeader(std::span<const std::uint8_
     return layout;
 }
 
+std::uint64_t PNGRowLayout::pixelCount() const {
+    std::uint64_t count = 0;
+    for (const Pass& pass : passes_) {
+        count += pass.width * pass.rows;
+    }
+    return count;
+}
+
 // Widths below 2^31 and at most 64 bits per pixel keep a row far from overflowing; only the
 // product with the height needs checking.
 bool PNGRowLayout::addPass(std::uint64_t width, std::uint64_t height, std::uint64_t bitsPerPixel) {

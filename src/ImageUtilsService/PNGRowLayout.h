@@ -30,6 +30,7 @@ public:
     const std::vector<Pass>& passes() const { return passes_; }
     // The size of the filtered rows, filter bytes included.
     std::uint64_t rawSize() const { return rawSize_; }
+    std::uint64_t pixelCount() const;
 
 private:
     PNGRowLayout() = default;
