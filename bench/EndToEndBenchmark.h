@@ -27,13 +27,14 @@ private:
         double exitWall = 0;
         double cpu = 0;
         double bytes = 0;
-        long peakKilobytes = 0;
         bool complete = false;
     };
 
+    // `wrapper`: a command the program is run under.
     static Run runProgram(const std::filesystem::path& program,
                           const std::vector<std::filesystem::path>& inputs,
-                          const std::filesystem::path& scratch);
+                          const std::filesystem::path& scratch,
+                          std::vector<std::string> wrapper = {});
     static Run median(const std::filesystem::path& program,
                       const std::vector<std::filesystem::path>& inputs,
                       const std::filesystem::path& scratch);
