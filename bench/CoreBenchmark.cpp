@@ -102,7 +102,7 @@ void CoreBenchmark::run(const std::vector<fs::path>& images, const fs::path& scr
             measure(image, scratch, totals);
         }
     }
-    // Zopfli takes minutes a picture at five runs a side; a run over many PNGs may leave it out.
+    // And a run over many PNGs may leave Zopfli out.
     const bool zopfli = std::getenv("ORLIX_BENCH_NO_ZOPFLI") == nullptr;
     for (const auto& image : images) {
         if (zopfli && image.extension() == ".png") {

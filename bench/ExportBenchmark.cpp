@@ -122,7 +122,9 @@ int main(int argc, char** argv) {
     if (const char* before = std::getenv("ORLIX_BENCH_BEFORE")) {
         programs.emplace_back(before);
     }
-    EndToEndBenchmark::run(images, programs, scratch);
+    if (std::getenv("ORLIX_BENCH_ZOPFLI_ONLY") == nullptr) {
+        EndToEndBenchmark::run(images, programs, scratch);
+    }
     if (std::getenv("ORLIX_BENCH_CORE_ONLY") != nullptr) {
         fs::remove_all(scratch);
         return 0;
