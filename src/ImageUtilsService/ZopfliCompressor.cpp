@@ -19,6 +19,9 @@ constexpr std::size_t masterBlockSize = 1'000'000;
 // Smaller data is still cut into parts of at least this size, one a thread, since it gets the
 // most iterations: a cut costs a few bytes, a single thread seconds.
 constexpr std::size_t smallestPartSize = 64'000;
+// Parts of one picture can take twice as long as each other; two a thread keep the threads busy
+// to the end.
+constexpr std::size_t partsPerInput = 2 * WorkerThreads::maxThreads;
 
 struct Part {
     std::size_t input;
@@ -56,9 +59,8 @@ std::vector<Part> partsOf(const std::vector<const std::vector<std::uint8_t>*>& i
     std::vector<Part> parts;
     for (std::size_t input = 0; input < inputs.size(); ++input) {
         const std::size_t size = inputs[input]->size();
-        const std::size_t partSize =
-            std::clamp((size + WorkerThreads::maxThreads - 1) / WorkerThreads::maxThreads,
-                       smallestPartSize, masterBlockSize);
+        const std::size_t partSize = std::clamp((size + partsPerInput - 1) / partsPerInput,
+                                                smallestPartSize, masterBlockSize);
         std::size_t start = 0;
         do {
             const std::size_t end = std::min(size, start + partSize);
