@@ -16,8 +16,8 @@ namespace {
 
 // Zopfli's own master block size: its block splitting sees no further than this anyway.
 constexpr std::size_t masterBlockSize = 1'000'000;
-// Smaller data is still cut into parts of at least this size, one a thread, since it gets the
-// most iterations: a cut costs a few bytes, a single thread seconds.
+// Smaller data is still cut into parts of at least this size, since it gets the most iterations:
+// a cut costs a few bytes, a single thread seconds.
 constexpr std::size_t smallestPartSize = 64'000;
 // Parts of one picture can take twice as long as each other; two a thread keep the threads busy
 // to the end.
