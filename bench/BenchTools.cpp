@@ -5,8 +5,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <numeric>
+#include <sstream>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 namespace orlix::bench {
 
@@ -116,6 +119,30 @@ double BenchTools::waitForIdle() {
             totalAfter > totalBefore ? (idleAfter - idleBefore) / (totalAfter - totalBefore) : 0;
     } while (share < enough && std::chrono::steady_clock::now() < deadline);
     return share;
+}
+
+double BenchTools::serviceCPUSeconds() {
+    // The kernel keeps the first 15 characters of the program's name.
+    const std::string service = "(orlix-image-uti";
+    const auto self = std::to_string(::getpid());
+    double ticks = 0;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        std::ifstream file(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(file, line) || line.find(service) == std::string::npos) {
+            continue;
+        }
+        // After the name: state, parent, then utime and stime as the 12th and 13th fields.
+        std::istringstream fields(line.substr(line.rfind(')') + 2));
+        std::vector<std::string> values(13);
+        for (auto& value : values) {
+            fields >> value;
+        }
+        if (values[1] == self) {
+            ticks += std::stod(values[11]) + std::stod(values[12]);
+        }
+    }
+    return ticks / double(::sysconf(_SC_CLK_TCK));
 }
 
 } // namespace orlix::bench

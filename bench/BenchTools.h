@@ -30,6 +30,11 @@ public:
     // measured, so that a run on a busy machine says so.
     static double waitForIdle();
 
+    // The CPU time (user + system) of the image-utilities services this process started, from
+    // /proc: a service lives on between calls and is not reaped, so getrusage never counts it.
+    // Clock-tick resolution (10 ms).
+    static double serviceCPUSeconds();
+
 private:
     // PNG for the metric: its PPM reader scores the same pixels differently.
     static std::filesystem::path asPNG(const std::filesystem::path& path);

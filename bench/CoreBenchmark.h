@@ -10,10 +10,11 @@
 namespace orlix::bench {
 
 // The core's own work against its peers, each side timed as the median of five runs after a
-// warm-up, wall and CPU time (user + system) side by side: thumbnails against the export they
-// accompany, the JPEG export against djpeg | cjpeg, and the service's Zopfli recompression against
-// zopflipng on the same file. Also reports every image whose automatic quality differs from the
-// one the full Lanczos reduction gives.
+// warm-up, wall and CPU time (user + system) side by side: thumbnails against the export the
+// program runs for their input by default (JPEG for JPEGs; PNG without Zopfli for PNGs, the
+// service's CPU included), the JPEG export against djpeg | cjpeg, and the service's Zopfli
+// recompression against zopflipng on the same file. Also reports every image whose automatic
+// quality differs from the one the full Lanczos reduction gives.
 class CoreBenchmark {
 public:
     static void run(const std::vector<std::filesystem::path>& images,
@@ -28,7 +29,9 @@ public:
 
 private:
     struct Totals {
-        Timing thumbnail, export_, jpeg, peerJPEG, zopfli, peerZopfli, pngAsJPEG, peerPNGAsJPEG;
+        // export_: each input's default export; jpegThumbnail: the JPEG inputs' thumbnails.
+        Timing thumbnail, export_, jpegThumbnail, jpeg, peerJPEG, zopfli, peerZopfli, pngAsJPEG,
+            peerPNGAsJPEG;
         double zopfliBytes = 0, peerZopfliBytes = 0;
         double pngAsJPEGBytes = 0, peerPNGAsJPEGBytes = 0;
         double pngAsJPEGScore = 0, peerPNGAsJPEGScore = 0;
@@ -37,9 +40,15 @@ private:
         int images = 0, jpegImages = 0, pngImages = 0, qualityChanges = 0;
     };
 
-    // Medians of five runs of `work` after one unmeasured, each after an idle check; `children`
-    // counts the CPU of the processes it waited for instead of this process's.
-    static Timing median(const std::function<void()>& work, bool children);
+    using CPUClock = std::function<double()>;
+    // This process's CPU; the processes it waited for; this process's and its service's.
+    static double ownCPU();
+    static double childrenCPU();
+    static double ownAndServiceCPU();
+
+    // Medians of five runs of `work` after one unmeasured, each after an idle check, the CPU as
+    // `cpu` counts it.
+    static Timing median(const std::function<void()>& work, const CPUClock& cpu);
     static void add(Timing& total, const Timing& one);
     static std::string describe(const Timing& timing);
 
