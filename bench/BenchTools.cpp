@@ -145,4 +145,16 @@ double BenchTools::serviceCPUSeconds() {
     return ticks / double(::sysconf(_SC_CLK_TCK));
 }
 
+std::optional<std::filesystem::path>
+BenchTools::largestJPEG(const std::vector<std::filesystem::path>& images) {
+    std::optional<std::filesystem::path> largest;
+    for (const auto& image : images) {
+        if (image.extension() != ".png" && (!largest || std::filesystem::file_size(image) >
+                                                            std::filesystem::file_size(*largest))) {
+            largest = image;
+        }
+    }
+    return largest;
+}
+
 } // namespace orlix::bench

@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace orlix::bench {
 
@@ -34,6 +36,10 @@ public:
     // /proc: a service lives on between calls and is not reaped, so getrusage never counts it.
     // Clock-tick resolution (10 ms).
     static double serviceCPUSeconds();
+
+    // The largest of the inputs that are not PNGs, the photo whose peak memory is measured.
+    static std::optional<std::filesystem::path>
+    largestJPEG(const std::vector<std::filesystem::path>& images);
 
 private:
     // PNG for the metric: its PPM reader scores the same pixels differently.

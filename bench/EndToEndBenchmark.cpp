@@ -281,13 +281,7 @@ void EndToEndBenchmark::run(const std::vector<fs::path>& images,
 void EndToEndBenchmark::measurePeakMemory(const std::vector<fs::path>& images,
                                           const std::vector<fs::path>& programs,
                                           const fs::path& scratch) {
-    std::optional<fs::path> largest;
-    for (const auto& image : images) {
-        if (image.extension() != ".png" &&
-            (!largest || fs::file_size(image) > fs::file_size(*largest))) {
-            largest = image;
-        }
-    }
+    const auto largest = BenchTools::largestJPEG(images);
     const auto loaded =
         largest ? BitmapImageRepWithMetadata::load(Url::fileUrl(*largest)) : nullptr;
     if (!loaded) {

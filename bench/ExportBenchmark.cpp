@@ -70,13 +70,7 @@ double peakKilobytes(const char* self, const char* mode, const fs::path& image) 
 // The peak memory of exporting the largest JPEG, measured on a child process: the export alone,
 // and with its thumbnail made at the same time, as the application does.
 void measurePeakMemory(const char* self, const std::vector<fs::path>& images) {
-    std::optional<fs::path> largest;
-    for (const auto& image : images) {
-        if (image.extension() != ".png" &&
-            (!largest || fs::file_size(image) > fs::file_size(*largest))) {
-            largest = image;
-        }
-    }
+    const auto largest = BenchTools::largestJPEG(images);
     const auto loaded =
         largest ? orlix::BitmapImageRepWithMetadata::load(orlix::Url::fileUrl(*largest)) : nullptr;
     if (!loaded) {
