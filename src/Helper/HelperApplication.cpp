@@ -85,6 +85,9 @@ int HelperApplication::runInBackground(QApplication& application) {
     MainQueue::setExecutor(executor_);
     environment_ = desktopEnvironment();
     const auto quit = [&application] { application.quit(); };
+    // Watched before the name is claimed: a bus that ends while the claim is under way would
+    // otherwise be taken for no bus at all, and the helper would outlive its session.
+    endWithTheSessionBus(application);
     busService_ = std::make_unique<HelperBusService>(
         QDBusConnection::sessionBus(), std::make_shared<ServiceProvider>(environment_), quit);
     // Without a session bus the helper still serves drags; with one, another helper that keeps
@@ -93,7 +96,6 @@ int HelperApplication::runInBackground(QApplication& application) {
         return 1;
     }
     QuitSignalNotifier::install(&application, [quit](int) { quit(); });
-    endWithTheSessionBus(application);
     delegate_ =
         AppDelegate::create({isWaylandSession() ? nullptr : X11DragEventSource::open(),
                              UserDefaults::suite(helperBundleIdentifier), floaterFactory()});
