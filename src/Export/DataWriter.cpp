@@ -1,5 +1,7 @@
 #include "Export/DataWriter.h"
 
+#include "Platform/UnnamedFile.h"
+
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -14,7 +16,6 @@ namespace orlix {
 
 namespace {
 
-constexpr mode_t outputMode = 0644;
 constexpr int temporaryNameTries = 100;
 constexpr int temporaryNameRandomLength = 12;
 
@@ -32,11 +33,11 @@ std::string temporaryName() {
 
 // An open, new, hidden file in `folder`, created with the output's mode so that the umask and
 // the folder's default ACL apply as to any new file; -1 with errno set when none can be made.
-int openTemporary(const std::filesystem::path& folder, std::string& temporary) {
+int openTemporary(const std::filesystem::path& folder, mode_t mode, std::string& temporary) {
     for (int attempt = 0; attempt < temporaryNameTries; ++attempt) {
         temporary = (folder / temporaryName()).string();
         const int descriptor =
-            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, outputMode);
+            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (descriptor >= 0 || (errno != EEXIST && errno != EINTR)) {
             return descriptor;
         }
@@ -65,6 +66,10 @@ bool refusesExclusiveRename(int error) {
     return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
 
+std::optional<int> unlessUnsupported(int error) {
+    return UnnamedFile::isUnsupported(error) ? std::nullopt : std::optional(error);
+}
+
 Url numberedUrl(const Url& url, unsigned number) {
     return Url::fileUrl(url.deletingPathExtension().path().string() + "-" + std::to_string(number))
         .appendingPathExtension(url.pathExtension());
@@ -78,16 +83,23 @@ bool leadsToNumberedName(FileWriteDataError error) {
 } // namespace
 
 DataWriter::SystemCalls DataWriter::SystemCalls::standard() {
-    return {::write, ::link, [](const char* from, const char* to) {
-                return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
-            }};
+    return {
+        ::write, [](const char* folder, mode_t mode) { return UnnamedFile::open(folder, mode); },
+        [](int descriptor, const char* to) { return UnnamedFile::link(descriptor, to); }, ::link,
+        [](const char* from, const char* to) {
+            return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+        }};
 }
 
 DataWriter::DataWriter()
     : DataWriter(SystemCalls::standard()) {}
 
-DataWriter::DataWriter(SystemCalls calls)
-    : calls_(std::move(calls)) {}
+DataWriter::DataWriter(mode_t permissions)
+    : DataWriter(SystemCalls::standard(), permissions) {}
+
+DataWriter::DataWriter(SystemCalls calls, mode_t permissions)
+    : calls_(std::move(calls))
+    , permissions_(permissions) {}
 
 Expected<Url, MultipleFileWriteDataError>
 DataWriter::writeDataWithoutOverwriting(std::span<const std::uint8_t> data, const Url& url,
@@ -139,8 +151,36 @@ int DataWriter::createFile(std::span<const std::uint8_t> data, const std::string
     if (const int error = nameTakenError(path); error != 0) {
         return error;
     }
+    if (const auto error = writeUnnamed(data, path)) {
+        return *error;
+    }
+    return writeThroughTemporary(data, path);
+}
+
+// The file has no name until it is complete and synced, and then gets its final one at once.
+// Nothing when the folder's file system can make or name no such file.
+std::optional<int> DataWriter::writeUnnamed(std::span<const std::uint8_t> data,
+                                            const std::string& path) const {
+    const auto folder = std::filesystem::path(path).parent_path();
+    const int descriptor = calls_.openUnnamed(folder.c_str(), permissions_);
+    if (descriptor < 0) {
+        return unlessUnsupported(errno);
+    }
+    std::optional<int> error = fill(descriptor, data);
+    if (error == 0 && calls_.linkUnnamed(descriptor, path.c_str()) != 0) {
+        error = unlessUnsupported(errno);
+    }
+    // The bytes are on the disk already: closing has nothing left to report.
+    ::close(descriptor);
+    return error;
+}
+
+// Where nameless files are not to be had: a hidden temporary file, then linked or renamed.
+int DataWriter::writeThroughTemporary(std::span<const std::uint8_t> data,
+                                      const std::string& path) const {
     std::string temporary;
-    const int descriptor = openTemporary(std::filesystem::path(path).parent_path(), temporary);
+    const int descriptor =
+        openTemporary(std::filesystem::path(path).parent_path(), permissions_, temporary);
     if (descriptor < 0) {
         return errno;
     }
@@ -172,7 +212,7 @@ int DataWriter::publish(const std::string& temporary, const std::string& path) c
 // anything, and removes the file again when writing fails.
 int DataWriter::writeDirectly(std::span<const std::uint8_t> data, const std::string& path) const {
     const int descriptor =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, outputMode);
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions_);
     if (descriptor < 0) {
         return errno;
     }
@@ -183,13 +223,19 @@ int DataWriter::writeDirectly(std::span<const std::uint8_t> data, const std::str
     return error;
 }
 
-// Writes every byte, makes them durable and closes the file; the first error number, or 0.
-int DataWriter::fillAndClose(int descriptor, std::span<const std::uint8_t> data) const {
-    int error = writeAll(descriptor, data);
+// Writes every byte and makes them durable; the first error number, or 0.
+int DataWriter::fill(int descriptor, std::span<const std::uint8_t> data) const {
+    const int error = writeAll(descriptor, data);
     // A file system that cannot sync reports EINVAL; its data is as safe as it gets.
     if (error == 0 && ::fsync(descriptor) != 0 && errno != EINVAL) {
-        error = errno;
+        return errno;
     }
+    return error;
+}
+
+// The same, and closes the file.
+int DataWriter::fillAndClose(int descriptor, std::span<const std::uint8_t> data) const {
+    int error = fill(descriptor, data);
     // The descriptor is gone even when close() is interrupted.
     if (::close(descriptor) != 0 && error == 0 && errno != EINTR) {
         error = errno;

@@ -3,12 +3,24 @@
 #include "Export/DataWriter.h"
 #include "Export/ExportPaths.h"
 
+#include <sys/stat.h>
+
 namespace orlix {
 
 namespace {
 
 // Numbered names tried per folder after the plain one.
 constexpr std::uint8_t maximumRenames = 5;
+
+// An output may be read by no one the input could not be read by: it gets the input's permission
+// bits (the umask still applies), or the owner's alone when the input can no longer be asked.
+mode_t outputPermissions(const Url& input) {
+    struct stat status {};
+    if (!input.isFileUrl() || ::stat(input.path().c_str(), &status) != 0) {
+        return S_IRUSR | S_IWUSR;
+    }
+    return status.st_mode & 0777;
+}
 
 } // namespace
 
@@ -19,8 +31,8 @@ ExportResult ExportFileWriter::write(std::span<const std::uint8_t> data, const U
     if (!paths) {
         return {ExportResult::Failure{}};
     }
-    const auto written =
-        DataWriter().writeDataToFirstAvailableURL(data, paths->urls(), maximumRenames);
+    const auto written = DataWriter(outputPermissions(input))
+                             .writeDataToFirstAvailableURL(data, paths->urls(), maximumRenames);
     if (!written) {
         return {ExportResult::Failure{DataWriter::explanation(written.error())}};
     }

@@ -14,7 +14,7 @@
 namespace orlix {
 
 // Writes an encoded output beside its input, or in the Pictures folder when that folder refuses
-// it, under a new name that never replaces a file.
+// it, under a new name that never replaces a file, with the input's permission bits.
 class ExportFileWriter {
 public:
     static ExportResult write(std::span<const std::uint8_t> data, const Url& input,

@@ -1,6 +1,8 @@
 #include "Export/DataWriter.h"
 #include "Export/ExportPaths.h"
+#include "Platform/UnnamedFile.h"
 
+#include "Support/KilledChild.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/TemporaryDirectory.h"
 
@@ -11,8 +13,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <set>
@@ -333,9 +337,19 @@ TEST(DataWriterTests, ShortAndInterruptedWritesStillWriteEverything) {
     EXPECT_EQ(contentsOf(folder.path() / "a.png"), data);
 }
 
+// Standard calls on a file system that makes no nameless files (FAT, most network mounts).
+DataWriter::SystemCalls withoutNamelessFiles() {
+    auto calls = DataWriter::SystemCalls::standard();
+    calls.openUnnamed = [](const char*, mode_t) {
+        errno = EOPNOTSUPP;
+        return -1;
+    };
+    return calls;
+}
+
 TEST(DataWriterTests, FileSystemsWithoutHardLinksStillNeverReplace) {
     testing::TemporaryDirectory folder;
-    auto noLinks = DataWriter::SystemCalls::standard();
+    auto noLinks = withoutNamelessFiles();
     noLinks.link = [](const char*, const char*) {
         errno = EPERM;
         return -1;
@@ -360,6 +374,122 @@ TEST(DataWriterTests, FileSystemsWithoutHardLinksStillNeverReplace) {
     EXPECT_EQ(contentsOf(folder.path() / "a-2.png"), data);
     EXPECT_EQ(contentsOf(folder.path() / "a.png"), (Bytes{'t', 'a', 'k', 'e', 'n'}));
     EXPECT_EQ(namesIn(folder.path()), (std::set<std::string>{"a.png", "a-1.png", "a-2.png"}));
+}
+
+mode_t modeOf(const fs::path& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
+// Every way to a finished file gives it the asked-for permissions before its name, and leaves
+// nothing else; the ways where nameless files are not to be had still never replace.
+TEST(DataWriterTests, EveryWayToAFileGivesItsPermissionsAndLeavesNothingElse) {
+    const auto refusing = [](int error) {
+        return [error](auto...) {
+            errno = error;
+            return -1;
+        };
+    };
+    auto oldKernel = DataWriter::SystemCalls::standard();
+    oldKernel.openUnnamed = refusing(EISDIR);
+    auto noProc = DataWriter::SystemCalls::standard();
+    noProc.linkUnnamed = refusing(EOPNOTSUPP);
+    auto renameOnly = withoutNamelessFiles();
+    renameOnly.link = refusing(EPERM);
+    auto direct = renameOnly;
+    direct.renameNoReplace = refusing(EINVAL);
+    const std::vector<std::pair<std::string, DataWriter::SystemCalls>> ways{
+        {"nameless", DataWriter::SystemCalls::standard()},
+        {"no nameless files", withoutNamelessFiles()},
+        {"a kernel without them", oldKernel},
+        {"no /proc to name them", noProc},
+        {"no hard links", renameOnly},
+        {"neither links nor exclusive renames", direct}};
+
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    for (const auto& [way, calls] : ways) {
+        SCOPED_TRACE(way);
+        testing::TemporaryDirectory folder;
+        writeFile(folder.path() / "a.png", "taken");
+        const Bytes data = sampleData(70000);
+        const auto written =
+            DataWriter(calls, 0640)
+                .writeDataWithoutOverwriting(data, fileUrl(folder.path() / "a.png"), 5);
+        ASSERT_TRUE(written);
+        EXPECT_EQ(written->path(), folder.path() / "a-1.png");
+        EXPECT_EQ(contentsOf(folder.path() / "a-1.png"), data);
+        EXPECT_EQ(modeOf(folder.path() / "a-1.png"), 0640 & ~mask);
+        EXPECT_EQ(namesIn(folder.path()), (std::set<std::string>{"a.png", "a-1.png"}));
+    }
+}
+
+// Standard calls that write at most `chunk` bytes at a time, and kill the process at its step
+// `killedAt`: each write is a step, then the naming of the file, then the moment after it.
+DataWriter::SystemCalls killingAtStep(int killedAt, std::size_t chunk) {
+    auto calls = DataWriter::SystemCalls::standard();
+    auto steps = std::make_shared<int>(0);
+    const auto step = [steps, killedAt] {
+        if ((*steps)++ == killedAt) {
+            ::raise(SIGKILL);
+        }
+    };
+    calls.write = [step, chunk](int descriptor, const void* bytes, std::size_t count) {
+        step();
+        return ::write(descriptor, bytes, std::min(count, chunk));
+    };
+    calls.linkUnnamed = [step](int descriptor, const char* to) {
+        step();
+        const int result = UnnamedFile::link(descriptor, to);
+        step();
+        return result;
+    };
+    return calls;
+}
+
+TEST(DataWriterTests, AWriterKilledAtAnyStepLeavesNothingButWholeOutputs) {
+    constexpr std::size_t chunk = 256 * 1024;
+    constexpr int writes = 8;
+    const Bytes finished = sampleData(3000);
+    const Bytes large = sampleData(chunk * writes);
+    // Every write, the naming, and the moment after it.
+    for (int killedAt = 0; killedAt <= writes + 1; ++killedAt) {
+        SCOPED_TRACE("killed at step " + std::to_string(killedAt));
+        testing::TemporaryDirectory folder;
+        ASSERT_TRUE(testing::KilledChild::run([&] {
+            DataWriter().writeDataWithoutOverwriting(finished, fileUrl(folder.path() / "done.png"),
+                                                     5);
+            DataWriter(killingAtStep(killedAt, chunk))
+                .writeDataWithoutOverwriting(large, fileUrl(folder.path() / "large.png"), 5);
+        }));
+        EXPECT_EQ(contentsOf(folder.path() / "done.png"), finished);
+        if (killedAt <= writes) {
+            EXPECT_EQ(namesIn(folder.path()), std::set<std::string>{"done.png"});
+        } else {
+            EXPECT_EQ(namesIn(folder.path()), (std::set<std::string>{"done.png", "large.png"}));
+            EXPECT_EQ(contentsOf(folder.path() / "large.png"), large);
+        }
+    }
+}
+
+// Killed from outside at whatever moment it has reached, a writer that writes one large output
+// after another has left only whole ones.
+TEST(DataWriterTests, AWriterKilledAtAnyMomentLeavesOnlyWholeOutputs) {
+    const Bytes large = sampleData(4 * 1024 * 1024);
+    for (const int delayMilliseconds : {0, 2, 5, 11, 23, 47, 97}) {
+        SCOPED_TRACE("killed after " + std::to_string(delayMilliseconds) + " ms");
+        testing::TemporaryDirectory folder;
+        ASSERT_TRUE(testing::KilledChild::runFor(std::chrono::milliseconds(delayMilliseconds), [&] {
+            for (int index = 0;; ++index) {
+                DataWriter().writeDataWithoutOverwriting(
+                    large, fileUrl(folder.path() / ("out" + std::to_string(index) + ".png")), 0);
+            }
+        }));
+        for (const auto& name : namesIn(folder.path())) {
+            EXPECT_EQ(name.rfind("out", 0), 0u) << name;
+            EXPECT_TRUE(contentsOf(folder.path() / name) == large) << name << " is cut off";
+        }
+    }
 }
 
 TEST(DataWriterTests, ConcurrentWritersToOneNameGetDistinctFiles) {
