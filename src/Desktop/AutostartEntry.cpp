@@ -1,9 +1,8 @@
 #include "Desktop/AutostartEntry.h"
 
+#include "Platform/FileReplacer.h"
 #include "Platform/UserDirectories.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,29 +14,6 @@ namespace {
 constexpr std::string_view kReservedCharacters = " \t\n\"'\\><~|&;$*?#()`";
 // Inside double quotes these still need a backslash.
 constexpr std::string_view kEscapedInQuotes = "\"`$\\";
-
-bool writeAll(int descriptor, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t written = ::write(descriptor, text.data() + done, text.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-void syncFolder(const std::filesystem::path& folder) {
-    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor >= 0) {
-        ::fsync(descriptor);
-        ::close(descriptor);
-    }
-}
 
 } // namespace
 
@@ -101,23 +77,9 @@ std::string AutostartEntry::stringValue(const std::string& text) {
 }
 
 bool AutostartEntry::write(const std::filesystem::path& file, const std::string& contents) {
-    const auto folder = file.parent_path();
     std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    std::string temporary = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
-    const int descriptor = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (descriptor < 0) {
-        return false;
-    }
-    const bool written = writeAll(descriptor, contents) && ::fchmod(descriptor, 0644) == 0 &&
-                         ::fsync(descriptor) == 0;
-    const bool closed = ::close(descriptor) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), file.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    syncFolder(folder);
-    return true;
+    std::filesystem::create_directories(file.parent_path(), error);
+    return FileReplacer::replace(file, contents, 0644).has_value();
 }
 
 bool AutostartEntry::remove(const std::filesystem::path& file) {

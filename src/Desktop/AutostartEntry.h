@@ -21,7 +21,7 @@ public:
     // A string value: backslashes and control characters escaped.
     static std::string stringValue(const std::string& text);
 
-    // Replaces the file whole or not at all: written beside it, synced, then renamed.
+    // Replaces the file whole or not at all, leaving no temporary behind (`FileReplacer`).
     static bool write(const std::filesystem::path& file, const std::string& contents);
     // True when no file is left.
     static bool remove(const std::filesystem::path& file);

@@ -1,5 +1,7 @@
 #include "Platform/UserDefaults.h"
 
+#include "Platform/FileDescriptor.h"
+#include "Platform/FileReplacer.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/PropertyListSerialization.h"
 #include "Platform/UserDirectories.h"
@@ -35,30 +37,6 @@ bool isSafeSuiteName(const std::string& name) {
     return !name.empty() && name.front() != '.' && name.find('/') == std::string::npos &&
            name.find('\0') == std::string::npos;
 }
-
-// Closes a descriptor on every path out of a function.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int descriptor)
-        : descriptor_(descriptor) {}
-    ~FileDescriptor() {
-        if (descriptor_ >= 0) {
-            ::close(descriptor_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return descriptor_; }
-    bool close() {
-        const int descriptor = descriptor_;
-        descriptor_ = -1;
-        return ::close(descriptor) == 0;
-    }
-
-private:
-    int descriptor_;
-};
 
 // What a read of the preferences file found: its contents, nothing readable, or something that
 // is no file of ours at all.
@@ -97,20 +75,6 @@ FileRead readFile(const std::filesystem::path& path) {
     }
 }
 
-bool writeAll(int descriptor, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t count = ::write(descriptor, data.data(), data.size());
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(count));
-    }
-    return true;
-}
-
 // Creates the folder and any missing parents, private to the user as the XDG rules ask.
 bool ensureFolder(const std::filesystem::path& folder) {
     if (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) {
@@ -123,16 +87,9 @@ bool ensureFolder(const std::filesystem::path& folder) {
            (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST);
 }
 
-void syncFolder(const std::filesystem::path& folder) {
-    const FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    // The rename has happened; a failed sync only leaves its durability to the system.
-    if (directory.get() >= 0) {
-        ::fsync(directory.get());
-    }
-}
-
-// A symbolic link (as dotfile managers make) is kept: the file it points to is replaced. A link
-// to a pipe, a device or a folder is replaced itself, so that nothing but a file is ever moved.
+// A symbolic link (as dotfile managers make) to preferences is kept: the file it points to is
+// replaced. A link to a pipe, a device or a folder is replaced itself, so that nothing but a file
+// is ever written through a link.
 std::filesystem::path writeTarget(const std::filesystem::path& path) {
     std::error_code error;
     if (!std::filesystem::is_symlink(path, error)) {
@@ -306,6 +263,10 @@ std::optional<UserDefaults::FileStamp> UserDefaults::stampOf(const std::filesyst
     if (::stat(path.c_str(), &status) != 0) {
         return std::nullopt;
     }
+    return stampOf(status);
+}
+
+UserDefaults::FileStamp UserDefaults::stampOf(const struct stat& status) {
     return FileStamp{static_cast<std::uint64_t>(status.st_dev),
                      static_cast<std::uint64_t>(status.st_ino),
                      static_cast<std::uint64_t>(status.st_size),
@@ -354,36 +315,25 @@ void UserDefaults::save() {
     }
 }
 
-// Replaces the file as a whole: the new contents go to a private temporary file in the same
-// folder, reach the disk, and only then take the file's name, so a reader or a crash sees the
-// old file or the new one, never a mixture. Any failure leaves the old file as it was.
+// Replaces the file as a whole (see `FileReplacer`); any failure leaves the old file as it was.
+// A damaged file is set aside first. When a link led to it, the link is set aside, never what it
+// leads to: that may be any file of the user's (or, for root, of the system's), and the
+// preferences are then written as a file of their own.
 bool UserDefaults::persist() {
-    const auto target = writeTarget(filePath_);
+    const auto target = corrupt_ ? filePath_ : writeTarget(filePath_);
     if (corrupt_ && !moveCorruptFileAside(target)) {
         return false;
     }
     corrupt_ = false;
-    const auto folder = target.parent_path();
-    if (!ensureFolder(folder)) {
+    if (!ensureFolder(target.parent_path())) {
         return false;
     }
-    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (file.get() < 0) {
-        return false;
-    }
-    const std::string xml = PropertyListSerialization::toXml(PropertyList(values_));
-    // The rename keeps the inode, size and modification time, so this is the new file's stamp.
-    std::optional<FileStamp> stamp;
-    const bool written = writeAll(file.get(), xml) && ::fsync(file.get()) == 0 && file.close() &&
-                         (stamp = stampOf(temporary)) &&
-                         ::rename(temporary.c_str(), target.c_str()) == 0;
+    const auto written = FileReplacer::replace(
+        target, PropertyListSerialization::toXml(PropertyList(values_)), S_IRUSR | S_IWUSR);
     if (!written) {
-        ::unlink(temporary.c_str());
         return false;
     }
-    syncFolder(folder);
-    loadedStamp_ = stamp;
+    loadedStamp_ = stampOf(*written);
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include "Platform/PropertyList.h"
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -59,6 +61,7 @@ private:
     UserDefaults(std::string domain, std::filesystem::path filePath);
     static std::shared_ptr<UserDefaults> sharedStore(const std::string& domain);
     static std::optional<FileStamp> stampOf(const std::filesystem::path& path);
+    static FileStamp stampOf(const struct stat& status);
 
     void reloadIfChanged() const;
     void load(const std::optional<FileStamp>& stamp) const;

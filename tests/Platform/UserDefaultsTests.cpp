@@ -2,6 +2,7 @@
 #include "Platform/PropertyListSerialization.h"
 #include "Platform/UserDefaults.h"
 #include "Support/FileSizeLimit.h"
+#include "Support/KilledChild.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/TemporaryDirectory.h"
 
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -186,6 +188,45 @@ TEST_F(UserDefaultsTests, CorruptCopiesNeverReplaceEachOther) {
 // What only a user without root's rights meets; CI runs these as such a user.
 class UserDefaultsPermissionTests : public UserDefaultsTests {};
 
+// Locks a folder for this user; false when the user may write there all the same (root).
+bool lockFolder(const fs::path& folder) {
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    return ::access(folder.c_str(), W_OK) != 0;
+}
+
+TEST_F(UserDefaultsPermissionTests, ALinkIntoAFolderOrlixCannotWriteNeverChangesThatFolder) {
+    const std::string preferences = PropertyListSerialization::toXml(
+        PropertyList(PropertyList::Dictionary{{"a", PropertyList(1)}}));
+    for (const std::string& contents : {preferences, std::string("a file of someone else's")}) {
+        SCOPED_TRACE(contents == preferences ? "preferences" : contents);
+        const fs::path locked = config.path() / "locked";
+        const fs::path target = locked / "target";
+        fs::remove_all(config.path());
+        writeFile(target, contents);
+        fs::create_directories(folder);
+        fs::create_symlink(target, file);
+        if (!lockFolder(locked)) {
+            GTEST_SKIP() << "the folder stays writable for this user";
+        }
+
+        const bool saved = UserDefaults(domain).setObject(PropertyList(2), "a");
+        EXPECT_EQ(folderEntries(locked), std::vector<fs::path>{"target"});
+        EXPECT_EQ(fileContents(target), contents);
+        fs::permissions(locked, fs::perms::owner_all);
+        if (contents == preferences) {
+            // Written through or not at all: the link stays what the user made it.
+            EXPECT_FALSE(saved);
+            EXPECT_TRUE(fs::is_symlink(file));
+            EXPECT_EQ(folderEntries(folder), std::vector<fs::path>{file.filename()});
+        } else {
+            EXPECT_TRUE(saved);
+            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file)));
+            EXPECT_EQ(corruptCopies(folder).size(), 1u);
+            EXPECT_EQ(UserDefaults(domain).integerForKey("a"), 2);
+        }
+    }
+}
+
 TEST_F(UserDefaultsPermissionTests, FailedWriteIntoReadOnlyFolderKeepsOldFileAndTheChangeInMemory) {
     UserDefaults defaults(domain);
     defaults.setObject(PropertyList(1), "a");
@@ -230,17 +271,6 @@ TEST_F(UserDefaultsTests, FailedWriteOnAFullDiskLeavesNoTraceButTheChangeInMemor
     EXPECT_EQ(UserDefaults(domain).stringForKey("big"), std::string(4096, 'x'));
 }
 
-TEST_F(UserDefaultsTests, WritesThroughASymbolicLinkKeepTheLink) {
-    const fs::path elsewhere = config.path() / "dotfiles" / "orlix.plist";
-    writeFile(elsewhere, PropertyListSerialization::toXml(PropertyList()));
-    fs::create_directories(folder);
-    fs::create_symlink(elsewhere, file);
-
-    UserDefaults(domain).setObject(PropertyList(7), "a");
-    EXPECT_TRUE(fs::is_symlink(file));
-    EXPECT_EQ(UserDefaults(domain).integerForKey("a"), 7);
-}
-
 // Reads the key on another thread, so that a read that blocks fails the test instead of hanging
 // it; a blocked reader is then released by a writer opening the pipe.
 std::int64_t readWithoutBlocking(const fs::path& file, const std::string& key) {
@@ -277,19 +307,100 @@ TEST_F(UserDefaultsTests, APipeOrFolderAtThePathReadsAsDefaultsAndIsKeptAside) {
     }
 }
 
-TEST_F(UserDefaultsTests, ALinkToAPipeIsSetAsideItselfAndThePipeLeftAlone) {
-    const fs::path pipe = config.path() / "pipe";
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    fs::create_directories(folder);
-    fs::create_symlink(pipe, file);
-    EXPECT_EQ(readWithoutBlocking(file, "a"), 0);
+// What stands at a path: a file's contents, "<pipe>", or "<link to ...>".
+std::string whatIsAt(const fs::path& path) {
+    if (fs::is_symlink(path)) {
+        return "<link to " + fs::read_symlink(path).string() + ">";
+    }
+    return fs::is_fifo(path) ? "<pipe>" : fileContents(path);
+}
 
-    UserDefaults(domain).setObject(PropertyList(6), "a");
-    EXPECT_TRUE(fs::is_fifo(pipe));
-    ASSERT_EQ(corruptCopies(folder).size(), 1u);
-    EXPECT_TRUE(fs::is_symlink(corruptCopies(folder).front()));
-    EXPECT_FALSE(fs::is_symlink(file));
-    EXPECT_EQ(UserDefaults(domain).integerForKey("a"), 6);
+// A link (as dotfile managers make) is written through only to a file that reads as preferences.
+// Whatever else it leads to (any file of the user's, or for root of the system's) is left exactly
+// as it was: the link itself is set aside and the preferences become a file of their own.
+TEST_F(UserDefaultsTests, ALinkIsWrittenThroughOnlyToPreferences) {
+    const std::string preferences = PropertyListSerialization::toXml(
+        PropertyList(PropertyList::Dictionary{{"kept", PropertyList(1)}}));
+    struct Case {
+        std::string name;
+        std::optional<std::string> contents; // a pipe without
+        bool writtenThrough;
+    };
+    for (const Case& each : {Case{"preferences", preferences, true},
+                             Case{"passwd", "root:x:0:0::/root:/bin/sh\n", false},
+                             Case{"cut-off preferences", preferences.substr(0, 40), false},
+                             Case{"pipe", std::nullopt, false}}) {
+        SCOPED_TRACE(each.name);
+        fs::remove_all(config.path());
+        const fs::path elsewhere = config.path() / "elsewhere";
+        const fs::path target = elsewhere / each.name;
+        fs::create_directories(elsewhere);
+        if (each.contents) {
+            writeFile(target, *each.contents);
+        } else {
+            ASSERT_EQ(::mkfifo(target.c_str(), 0600), 0);
+        }
+        fs::create_directories(folder);
+        fs::create_symlink(target, file);
+
+        EXPECT_TRUE(UserDefaults(domain).setObject(PropertyList(7), "a"));
+        EXPECT_EQ(UserDefaults(domain).integerForKey("a"), 7);
+        EXPECT_EQ(folderEntries(elsewhere), std::vector<fs::path>{each.name})
+            << "nothing is moved or left beside the link's target";
+        if (each.writtenThrough) {
+            EXPECT_EQ(whatIsAt(file), "<link to " + target.string() + ">");
+            EXPECT_EQ(UserDefaults(domain).integerForKey("kept"), 1);
+            EXPECT_TRUE(corruptCopies(folder).empty());
+            continue;
+        }
+        EXPECT_EQ(whatIsAt(target), each.contents.value_or("<pipe>"));
+        const auto copies = corruptCopies(folder);
+        ASSERT_EQ(copies.size(), 1u);
+        EXPECT_EQ(whatIsAt(copies.front()), "<link to " + target.string() + ">");
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file)));
+        EXPECT_EQ(folderEntries(folder).size(), 2u);
+    }
+}
+
+// Temporaries are ".<name>.XXXXXX" beside the file; a writer holds its own locked.
+TEST_F(UserDefaultsTests, TemporariesLeftByAWriterThatDiedGoWithTheNextWrite) {
+    UserDefaults defaults(domain);
+    defaults.setObject(PropertyList(1), "a");
+    const fs::path abandoned = folder / ("." + domain + ".plist.Ab12Cd");
+    const fs::path living = folder / ("." + domain + ".plist.Xy34Zw");
+    const fs::path notATemporary = folder / ("." + domain + ".plist.mine-too");
+    for (const auto& path : {abandoned, living, notATemporary}) {
+        writeFile(path, "being written");
+    }
+    const int held = ::open(living.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    defaults.setObject(PropertyList(2), "a");
+    ::close(held);
+    EXPECT_FALSE(fs::exists(abandoned));
+    EXPECT_TRUE(fs::exists(living)) << "its writer is still at work";
+    EXPECT_TRUE(fs::exists(notATemporary));
+    EXPECT_EQ(UserDefaults(domain).integerForKey("a"), 2);
+}
+
+// Killed at whatever moment it has reached, a writer that saves large preferences one after the
+// other has left them whole (the old ones or the new), and the next write leaves nothing else.
+TEST_F(UserDefaultsTests, AWriterKilledAtAnyMomentLeavesWholePreferencesAndNoTemporary) {
+    UserDefaults(domain).setObject(PropertyList("first"), "a");
+    for (const int delayMilliseconds : {0, 2, 5, 11, 23, 47}) {
+        SCOPED_TRACE("killed after " + std::to_string(delayMilliseconds) + " ms");
+        ASSERT_TRUE(testing::KilledChild::runFor(std::chrono::milliseconds(delayMilliseconds), [&] {
+            UserDefaults defaults(domain);
+            for (char fill = 'a';; fill = fill == 'z' ? 'a' : char(fill + 1)) {
+                defaults.setObject(PropertyList(std::string(2 * 1024 * 1024, fill)), "large");
+            }
+        }));
+        EXPECT_EQ(UserDefaults(domain).stringForKey("a"), "first");
+        EXPECT_TRUE(corruptCopies(folder).empty());
+
+        UserDefaults(domain).setObject(PropertyList(delayMilliseconds), "after");
+        EXPECT_EQ(folderEntries(folder), std::vector<fs::path>{file.filename()});
+    }
 }
 
 TEST_F(UserDefaultsTests, ChangeNotificationArrivesOnTheChangingThreadAfterTheChange) {
