@@ -1,3 +1,5 @@
+#include "Export/ImageUtilsSocketFolder.h"
+#include "Model/Preferences.h"
 #include "Program/ChildProcess.h"
 #include "Program/PrivateSessionBus.h"
 #include "Program/SessionHelpers.h"
@@ -16,6 +18,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <thread>
 
@@ -178,6 +181,78 @@ TEST_F(OrlixProgramTests, ASignalAsksNothingAndReportsTheFilesItCancelled) {
     orlix->signal(SIGTERM);
     EXPECT_EQ(orlix->ending(kBound), "exit " + std::to_string(128 + SIGTERM));
     EXPECT_EQ(namesInInputs(), std::vector<std::string>{"a.jpg"});
+}
+
+// The tags of the entries of the manual page's EXIT STATUS section: "0", "1", ...
+std::vector<std::string> documentedExitStatuses() {
+    std::ifstream manual(ORLIX_MANUAL_PAGE);
+    std::vector<std::string> tags;
+    bool inside = false;
+    bool tagFollows = false;
+    for (std::string line; std::getline(manual, line);) {
+        if (line.rfind(".SH", 0) == 0) {
+            inside = line == ".SH EXIT STATUS";
+        } else if (tagFollows && line.rfind(".B ", 0) == 0) {
+            tags.push_back(line.substr(3));
+        }
+        tagFollows = inside && line == ".TP";
+    }
+    return tags;
+}
+
+TEST_F(OrlixProgramTests, EachExitStatusIsTheOneTheManualPageDocuments) {
+    // A PNG export with Zopfli of a large noisy photo: seconds of work in the service.
+    Preferences preferences = Preferences::load();
+    PNGExportConfig zopfli;
+    zopfli.useZopfli = true;
+    preferences.currentExportSettings = {{ExportFormat::png(zopfli), ResizeConfig::none()}, {}};
+    preferences.save();
+    const auto large = inputs / "large.jpg";
+    TestImages::writeJPEG(large, 2000, 1500, TestImages::noise);
+    const auto serviceAtWork = [&](const ChildProcess& orlix) {
+        return until([&] {
+            return fs::exists(runtime / "orlix" / ImageUtilsSocketFolder::socketName(orlix.pid()));
+        });
+    };
+
+    struct Case {
+        std::string what;
+        std::string documentedAs;
+        std::function<std::unique_ptr<ChildProcess>()> run;
+        int status;
+    };
+    const std::vector<Case> cases{{"a run that succeeded", "0",
+                                   [&] {
+                                       return launch({"-quick-optimize", image("small.jpg")});
+                                   },
+                                   0},
+                                  {"SIGTERM while idle", "0",
+                                   [&] {
+                                       auto orlix = launch({});
+                                       if (answersRequests()) {
+                                           orlix->signal(SIGTERM);
+                                       }
+                                       return orlix;
+                                   },
+                                   0},
+                                  {"SIGTERM in the middle of a run", "128 + the signal's number",
+                                   [&] {
+                                       auto orlix = launch({"-last-used-settings", large.string()});
+                                       if (serviceAtWork(*orlix)) {
+                                           orlix->signal(SIGTERM);
+                                       }
+                                       return orlix;
+                                   },
+                                   128 + SIGTERM}};
+    const auto documented = documentedExitStatuses();
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.what);
+        EXPECT_THAT(documented, ::testing::Contains(each.documentedAs));
+        EXPECT_EQ(each.run()->ending(kBound), "exit " + std::to_string(each.status));
+    }
+    EXPECT_EQ(namesInInputs(),
+              (std::vector<std::string>{"large.jpg", "small-orlix.jpg", "small.jpg"}))
+        << "the cancelled export left nothing";
 }
 
 TEST_F(OrlixProgramTests, EachStartKeepsOneHelperOfThisBuildAndUninstallEndsIt) {
