@@ -1,5 +1,6 @@
 #include "Export/DataWriter.h"
 
+#include "Platform/TemporaryName.h"
 #include "Platform/UnnamedFile.h"
 
 #include <fcntl.h>
@@ -9,7 +10,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <random>
 #include <string_view>
 
 namespace orlix {
@@ -17,25 +17,13 @@ namespace orlix {
 namespace {
 
 constexpr int temporaryNameTries = 100;
-constexpr int temporaryNameRandomLength = 12;
-
-std::string temporaryName() {
-    static constexpr std::string_view characters =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937_64 generator{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, characters.size() - 1);
-    std::string name = ".orlix-";
-    for (int index = 0; index < temporaryNameRandomLength; ++index) {
-        name += characters[pick(generator)];
-    }
-    return name;
-}
+constexpr std::size_t temporaryNameRandomLength = 12;
 
 // An open, new, hidden file in `folder`, created with the output's mode so that the umask and
 // the folder's default ACL apply as to any new file; -1 with errno set when none can be made.
 int openTemporary(const std::filesystem::path& folder, mode_t mode, std::string& temporary) {
     for (int attempt = 0; attempt < temporaryNameTries; ++attempt) {
-        temporary = (folder / temporaryName()).string();
+        temporary = (folder / TemporaryName::make(".orlix-", temporaryNameRandomLength)).string();
         const int descriptor =
             ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (descriptor >= 0 || (errno != EEXIST && errno != EINTR)) {

@@ -1,6 +1,7 @@
 #include "Platform/FileReplacer.h"
 
 #include "Platform/FileDescriptor.h"
+#include "Platform/TemporaryName.h"
 #include "Platform/UnnamedFile.h"
 
 #include <fcntl.h>
@@ -9,7 +10,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <random>
 #include <string>
 
 namespace orlix {
@@ -24,27 +24,20 @@ std::string temporaryPrefix(const std::filesystem::path& file) {
 }
 
 std::string temporaryName(const std::filesystem::path& file) {
-    static constexpr std::string_view characters =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937_64 generator{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, characters.size() - 1);
-    std::string name = temporaryPrefix(file);
-    for (std::size_t index = 0; index < temporaryNameRandomLength; ++index) {
-        name += characters[pick(generator)];
-    }
-    return name;
+    return TemporaryName::make(temporaryPrefix(file), temporaryNameRandomLength);
 }
 
 bool isTemporaryOf(const std::string& path, const std::string& prefix) {
     return path.size() == prefix.size() + temporaryNameRandomLength && path.rfind(prefix, 0) == 0;
 }
 
-// Whether `path` still names the file open as `descriptor`.
+// Whether `path` still names the regular file open as `descriptor`.
 bool names(const std::string& path, int descriptor) {
     struct stat named {};
     struct stat opened {};
     return ::lstat(path.c_str(), &named) == 0 && ::fstat(descriptor, &opened) == 0 &&
-           named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
+           S_ISREG(opened.st_mode) && named.st_dev == opened.st_dev &&
+           named.st_ino == opened.st_ino;
 }
 
 // Temporaries whose lock nobody holds: their writers died between naming and renaming (or, on a
