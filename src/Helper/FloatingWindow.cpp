@@ -4,6 +4,7 @@
 #include "Helper/LaunchEnvironment.h"
 #include "Helper/PopoverPlacement.h"
 #include "Helper/PopoverView.h"
+#include "Platform/MainQueue.h"
 #include "UI/DropPanel/OperationsViewController.h"
 
 #include <QDragEnterEvent>
@@ -40,6 +41,12 @@ ScreenRect screenAt(ScreenPoint point) {
         screen = QGuiApplication::primaryScreen();
     }
     return screen ? screenRect(screen->availableGeometry()) : ScreenRect{0, 0, 1e6, 1e6};
+}
+
+void answerDrag(QDropEvent* event) {
+    // Copy only: a file manager asked to move would delete the user's files.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
 } // namespace
@@ -159,17 +166,25 @@ void FloatingWindow::launch(CoreApplicationLauncher::SettingsType settingsType,
     }
 }
 
+// Every drag over the window outside the zones is answered, so that the source keeps the window as
+// its target while the pointer crosses the frame between zones; only its drop is refused.
 void FloatingWindow::dragEnterEvent(QDragEnterEvent* event) {
-    // Taken, so that the source goes on sending the drag here; the drop is refused below.
-    event->acceptProposedAction();
+    answerDrag(event);
 }
 
 void FloatingWindow::dragMoveEvent(QDragMoveEvent* event) {
-    event->ignore();
+    answerDrag(event);
 }
 
+// The dragging session over the window is over; the window may be closed by the callback, which
+// therefore runs on the next turn, outside the drop.
 void FloatingWindow::dropEvent(QDropEvent* event) {
     event->ignore();
+    MainQueue::async([self = QPointer<FloatingWindow>(this)] {
+        if (self && self->dragEndedCallback_) {
+            self->dragEndedCallback_();
+        }
+    });
 }
 
 } // namespace orlix::helper

@@ -21,7 +21,8 @@ class PopoverView;
 // What the user sees of the helper during a qualifying drag: a borderless window that stays on
 // top and never takes the focus, with the drop panel in a popover above the pointer. A drop on a
 // zone hands the files to the main application with that zone's settings; elsewhere on the window
-// the drag is answered (so that the source keeps it as its target) but the drop refused.
+// the drag is answered (so that the source keeps it as its target) but the drop refused, which
+// ends the drag over the window.
 class FloatingWindow final : public QWidget, public Floater {
 public:
     static constexpr const char* title = "Orlix drop panel";

@@ -7,13 +7,47 @@
 
 namespace orlix::helper {
 
+namespace {
+
+// Lies over everything inside the popover, the zone colours included: erases what is drawn
+// outside the outline, leaving the window see-through there, and draws the outline's edge.
+class PopoverEdge final : public QWidget {
+public:
+    explicit PopoverEdge(PopoverView* popover)
+        : QWidget(popover)
+        , popover_(popover) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QPainterPath outline = popover_->outline();
+        QPainterPath outside;
+        outside.addRect(rect());
+        painter.setCompositionMode(QPainter::CompositionMode_Clear);
+        painter.fillPath(outside.subtracted(outline), Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        // The window's colours follow the desktop's light or dark scheme.
+        painter.strokePath(outline, QPen(palette().color(QPalette::Mid), 1.0));
+    }
+
+private:
+    const PopoverView* popover_;
+};
+
+} // namespace
+
 PopoverView::PopoverView(QWidget* parent)
-    : QWidget(parent) {}
+    : QWidget(parent)
+    , edge_(new PopoverEdge(this)) {}
 
 void PopoverView::setArrow(double tipX, bool pointsDown) {
     arrowTipX_ = tipX;
     arrowPointsDown_ = pointsDown;
     update();
+    edge_->update();
 }
 
 QPainterPath PopoverView::outline() const {
@@ -36,10 +70,25 @@ QPainterPath PopoverView::outline() const {
 void PopoverView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    // The window's colours follow the desktop's light or dark scheme.
-    painter.setPen(QPen(palette().color(QPalette::Mid), 1.0));
+    painter.setPen(Qt::NoPen);
     painter.setBrush(palette().color(QPalette::Window));
     painter.drawPath(outline());
+}
+
+void PopoverView::showEvent(QShowEvent* event) {
+    updateEdge();
+    QWidget::showEvent(event);
+}
+
+void PopoverView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    updateEdge();
+}
+
+// Over the panel, which arrives after the frame is made.
+void PopoverView::updateEdge() {
+    edge_->setGeometry(rect());
+    edge_->raise();
 }
 
 } // namespace orlix::helper

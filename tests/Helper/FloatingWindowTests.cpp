@@ -1,7 +1,9 @@
 #include "Helper/FloatingWindow.h"
 
 #include "FakeLaunchEnvironment.h"
+#include "UI/DropPanel/OperationsSectionView.h"
 #include "UI/DropPanel/OperationsViewController.h"
+#include "UI/DropPanelFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +86,63 @@ TEST_F(FloatingWindowTests, AWindowClosedBeforeThePanelsLateCallKeepsItsFilesToI
     callback({Url::fileUrl("/p/a.png")});
     EXPECT_TRUE(environment->log.empty());
     EXPECT_EQ(ended, 0);
+}
+
+// Drags reach the shown window the way the window system delivers them.
+class FloatingPanelDragTests : public FloatingWindowTests,
+                               protected orlix::testing::DropPanelFixture {
+protected:
+    FloatingPanelDragTests() { window->orderFront(); }
+
+    // A point of the window near the top-left corner of a zone, clear of its texts.
+    QPoint cornerOf(const QWidget* zone) const { return zone->mapTo(window.get(), QPoint(4, 4)); }
+
+    std::unique_ptr<FloatingWindow> window = windowAt({400, 400});
+    OperationsViewController& panel = *window->dragUIViewController();
+    std::unique_ptr<QMimeData> pngs = uriList("file:///pictures/a.png\r\n");
+};
+
+TEST_F(FloatingPanelDragTests, AZoneUnderADragShowsItsAccentInThePopover) {
+    const struct {
+        OperationsSectionView* zone;
+        QColor accent;
+    } zones[] = {{panel.quickOptimizeView(), QColor(255, 41, 104)},
+                 {panel.resizeAndOptimizeView(), QColor(27, 173, 248)},
+                 {panel.usePreviousSettingsView(), QColor(99, 218, 56)}};
+    for (const auto& [zone, accent] : zones) {
+        SCOPED_TRACE(zone->objectName().toStdString());
+        EXPECT_EQ(pixel(window.get(), cornerOf(zone)), QColor(255, 255, 255)) << "at rest";
+        EXPECT_TRUE(dragTo(window.get(), pngs.get(), cornerOf(zone)));
+        EXPECT_EQ(pixel(window.get(), cornerOf(zone)), accent);
+    }
+    dragLeave(window.get());
+    EXPECT_EQ(pixel(window.get(), cornerOf(panel.usePreviousSettingsView())),
+              QColor(255, 255, 255));
+}
+
+// Between the zones and around them lies the popover's frame: a drag crossing it is answered so
+// that the source keeps the window as its target, and the zone it came from keeps its colour; a
+// drop there is refused and ends the drag over the window.
+TEST_F(FloatingPanelDragTests, TheFrameAnswersADragThatCrossesItAndRefusesItsDrop) {
+    const QWidget* view = panel.view();
+    const QPoint onFrame = view->mapTo(window.get(), QPoint(-3, view->height() / 2));
+    const QPoint zone = cornerOf(panel.quickOptimizeView());
+    dragTo(window.get(), pngs.get(), zone);
+    EXPECT_TRUE(dragTo(window.get(), pngs.get(), onFrame));
+    loop->runUntilIdle();
+    EXPECT_TRUE(panel.dragging());
+    EXPECT_EQ(panel.state(), (OperationsViewController::State{
+                                 OperationsViewController::OperationsViewType::quickOptimize,
+                                 OperationsViewController::OperationsMouseState::drag}));
+    EXPECT_EQ(pixel(window.get(), zone), QColor(255, 41, 104));
+    EXPECT_EQ(pixel(window.get(), onFrame), QColor(255, 41, 104))
+        << "the zone's colour reaches the popover's edge";
+
+    EXPECT_FALSE(drop(window.get(), pngs.get(), onFrame));
+    EXPECT_EQ(ended, 0) << "never inside the drop";
+    loop->runUntilIdle();
+    EXPECT_EQ(ended, 1);
+    EXPECT_TRUE(environment->log.empty()) << "nothing was handed over";
 }
 
 } // namespace

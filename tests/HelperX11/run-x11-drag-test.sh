@@ -120,12 +120,18 @@ height=$(awk '/Height/ {print $2}' <<<"$geometry")
 echo "ok: panel ${width}x${height} at $left,$top with the pointer at $X,$Y"
 [ "$X" -ge "$left" ] && [ "$X" -lt $((left + width)) ] && [ "$Y" -ge "$top" ] &&
     [ "$Y" -le $((top + height)) ] || fail "the panel is not under the pointer"
-[ -z "$shot" ] || import -window root "$shot"
 zone_x=$((left + width / 4)) zone_y=$((top + height / 2))
 xdotool mousemove --sync $zone_x $zone_y
 sleep 0.1
 xdotool mousemove --sync $((zone_x + 2)) $((zone_y + 1))
-sleep 0.1
+# Over its zone the drag shows quick optimize's accent, also beside the texts at the zone's left
+# edge (the popover's frame is 6 pixels wide there).
+accent() { [ "$(import -window root -crop "1x1+$((left + 10))+$zone_y" -depth 8 txt:- |
+    grep -o '#[0-9A-F]\{6\}')" = "#FF2968" ]; }
+wait_for 5 accent || fail "the zone under the drag does not show its accent: $(import -window root \
+    -crop "1x1+$((left + 10))+$zone_y" -depth 8 txt:- | tail -1)"
+echo "ok: the zone under the drag shows its accent"
+[ -z "$shot" ] || import -window root "$shot"
 end_drag
 outputs() { [ "$(ls "$work/images"/*-orlix.png 2>/dev/null | wc -l)" -eq "$(ls "$work/images"/*.png | grep -vc -- -orlix)" ]; }
 wait_for 60 outputs || fail "Orlix wrote no outputs"

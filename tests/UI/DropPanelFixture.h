@@ -69,6 +69,11 @@ public:
         QTest::mouseRelease(window->windowHandle(), button, Qt::NoModifier, at);
     }
     static void move(QWidget* window, QPoint at) { QTest::mouseMove(window->windowHandle(), at); }
+    // The pointer leaves the window.
+    static void leave(QWidget* window) {
+        QWindowSystemInterface::handleLeaveEvent<QWindowSystemInterface::SynchronousDelivery>(
+            window->windowHandle());
+    }
     static QColor pixel(QWidget* window, QPoint at) {
         return window->grab().toImage().pixelColor(at);
     }

@@ -121,13 +121,188 @@ TEST_F(OperationsViewTests, BackgroundsFollowThePanelFromWindowToWindow) {
     EXPECT_EQ(view->quickOptimizeBackgroundView()->geometry().bottom(), second.height() - 1);
 }
 
-TEST_F(OperationsViewTests, InAPopoverTheBackgroundsGoBehindTheWholeFrame) {
+// The popover-sized panel alone in a window that is taller than the panel: below the panel lies
+// a part of the window that is no zone.
+class PanelControllerTests : public ::testing::Test, protected DropPanelFixture {
+protected:
+    using ViewType = OperationsViewController::OperationsViewType;
+    using MouseState = OperationsViewController::OperationsMouseState;
+    using State = OperationsViewController::State;
+
+    PanelControllerTests() {
+        controller.setInPopover(false);
+        controller.setQuickOptimizeClickedCallback([] {});
+        controller.setResizeAndOptimizeClickedCallback([] {});
+        controller.view()->setParent(&host);
+        host.resize(controller.view()->width(), controller.view()->height() + 40);
+        host.show();
+    }
+
+    // Hovers the zone under `at`: the first move announces the zone, the second hovers it.
+    void hover(QPoint at) {
+        move(&host, at);
+        move(&host, at + QPoint(1, 1));
+    }
+    Qt::CursorShape cursor() { return controller.operationsView()->cursor().shape(); }
+
     OperationsViewController controller;
-    QWidget frame;
-    auto* content = new QWidget(&frame);
-    content->setGeometry(10, 10, 400, 200);
-    controller.view()->setParent(content);
-    EXPECT_EQ(controller.operationsView()->backgroundView()->parentWidget(), &frame);
+    QWidget host;
+    std::unique_ptr<QMimeData> pngs = uriList("file:///pictures/a.png\r\n");
+    // Inside the zones, clear of their texts, and in the window below the panel.
+    const QPoint quickPoint{15, 15};
+    const QPoint resizePoint{345, 10};
+    const QPoint previousPoint{345, 160};
+    const QPoint belowPanel{100, 190};
+};
+
+TEST_F(PanelControllerTests, OnlyAClickableZoneUnderThePointerHoversAndShowsThePointingHand) {
+    hover(quickPoint);
+    EXPECT_EQ(controller.state(), (State{ViewType::quickOptimize, MouseState::hover}));
+    EXPECT_EQ(cursor(), Qt::PointingHandCursor);
+
+    hover(belowPanel);
+    EXPECT_EQ(controller.state(), State{}) << "the pointer left the zone";
+    EXPECT_EQ(cursor(), Qt::ArrowCursor);
+
+    hover(resizePoint);
+    EXPECT_EQ(cursor(), Qt::PointingHandCursor);
+    leave(&host);
+    EXPECT_EQ(controller.state(), State{}) << "the pointer left the window";
+    EXPECT_EQ(cursor(), Qt::ArrowCursor);
+
+    hover(previousPoint);
+    EXPECT_EQ(controller.state(), State{}) << "no clicked callback, no hover";
+    EXPECT_EQ(cursor(), Qt::ArrowCursor);
+}
+
+// Leaving the application resets the panel unless a drag or a press is under way.
+TEST_F(PanelControllerTests, ResigningActiveResetsAHoverButNotADragNorAPress) {
+    hover(quickPoint);
+    setApplicationActive(false);
+    EXPECT_EQ(controller.state(), State{});
+    setApplicationActive(true);
+
+    dragTo(&host, pngs.get(), resizePoint);
+    setApplicationActive(false);
+    EXPECT_EQ(controller.state(), (State{ViewType::resizeAndOptimize, MouseState::drag}));
+    drop(&host, pngs.get(), resizePoint);
+    setApplicationActive(true);
+
+    clock->advance(std::chrono::seconds(1)); // long past the activation: the user's press
+    press(&host, quickPoint);
+    setApplicationActive(false);
+    EXPECT_EQ(controller.state(), (State{ViewType::quickOptimize, MouseState::click}));
+    release(&host, quickPoint);
+}
+
+// The separators: a right one on quick optimize and a bottom one on resize and optimize, 1 point
+// thick, 10 points short of each end, in the separator colour; the one beside a zone that is
+// dragged over or pressed goes, and use previous settings never has one.
+TEST_F(PanelControllerTests, SeparatorsFollowTheirTable) {
+    const struct {
+        State state;
+        bool quickSeparator;
+        bool resizeSeparator;
+    } table[] = {
+        {{ViewType::none, MouseState::none}, true, true},
+        {{ViewType::quickOptimize, MouseState::hover}, true, true},
+        {{ViewType::quickOptimize, MouseState::drag}, false, true},
+        {{ViewType::quickOptimize, MouseState::click}, false, true},
+        {{ViewType::resizeAndOptimize, MouseState::hover}, true, true},
+        {{ViewType::resizeAndOptimize, MouseState::drag}, true, false},
+        {{ViewType::resizeAndOptimize, MouseState::click}, true, false},
+        {{ViewType::usePreviousSettings, MouseState::hover}, true, true},
+        {{ViewType::usePreviousSettings, MouseState::drag}, true, false},
+        {{ViewType::usePreviousSettings, MouseState::click}, true, false},
+    };
+    // The one border an artist list holds, with the edge it lies on.
+    const auto border = [](const LayeredDrawingView* zone) {
+        std::vector<std::pair<char, ViewBorderLayeredArtist::Border>> borders;
+        for (const auto& artist : zone->artists()) {
+            const auto* lines = dynamic_cast<const ViewBorderLayeredArtist*>(artist.get());
+            EXPECT_TRUE(lines) << "zones carry border artists only";
+            for (const auto& [edge, line] :
+                 {std::pair{'l', lines->leftBorder}, std::pair{'t', lines->topBorder},
+                  std::pair{'r', lines->rightBorder}, std::pair{'b', lines->bottomBorder}}) {
+                if (line) {
+                    borders.emplace_back(edge, *line);
+                }
+            }
+        }
+        return borders;
+    };
+    const auto expectSeparator = [&](const LayeredDrawingView* zone, char edge) {
+        const auto borders = border(zone);
+        ASSERT_EQ(borders.size(), 1u);
+        EXPECT_EQ(borders[0].first, edge);
+        EXPECT_EQ(borders[0].second.width, 1.0);
+        EXPECT_EQ(borders[0].second.margin, 10.0);
+        EXPECT_EQ(borders[0].second.color, QColor(207, 207, 207));
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(::testing::Message()
+                     << int(row.state.viewType) << "/" << int(row.state.mouseState));
+        controller.setState(row.state);
+        if (row.quickSeparator) {
+            expectSeparator(controller.quickOptimizeView(), 'r');
+        } else {
+            EXPECT_TRUE(border(controller.quickOptimizeView()).empty());
+        }
+        if (row.resizeSeparator) {
+            expectSeparator(controller.resizeAndOptimizeView(), 'b');
+        } else {
+            EXPECT_TRUE(border(controller.resizeAndOptimizeView()).empty());
+        }
+        EXPECT_TRUE(border(controller.usePreviousSettingsView()).empty());
+    }
+}
+
+TEST_F(PanelControllerTests, EveryAcceptedDragThatEntersAZoneIsReportedAndEveryZoneTakesItsDrop) {
+    std::vector<OperationsViewController*> started;
+    controller.controllerStartedDragCallback = [&](OperationsViewController& panel) {
+        started.push_back(&panel);
+    };
+    controller.isDragAcceptedCallback = [](const QMimeData* data) {
+        return data && data->hasUrls();
+    };
+    QMimeData text;
+    text.setText(QStringLiteral("hello"));
+    dragTo(&host, &text, quickPoint);
+    EXPECT_TRUE(started.empty()) << "a refused drag is not reported";
+    dragLeave(&host);
+
+    dragTo(&host, pngs.get(), quickPoint);
+    dragTo(&host, pngs.get(), resizePoint);
+    EXPECT_EQ(started, (std::vector<OperationsViewController*>{&controller, &controller}))
+        << "once for each zone entered";
+
+    // No zone has a drop callback: the drop is taken all the same and goes nowhere.
+    EXPECT_TRUE(drop(&host, pngs.get(), resizePoint));
+    loop->runUntilIdle();
+    EXPECT_EQ(controller.state(), State{});
+}
+
+// Only leaving the window ends a drag for the panel: the zone it left keeps its colour while the
+// pointer is elsewhere in the window.
+TEST_F(PanelControllerTests, ADragThatLeavesAZoneForTheRestOfTheWindowStaysADrag) {
+    dragTo(&host, pngs.get(), quickPoint);
+    dragTo(&host, pngs.get(), belowPanel);
+    loop->runUntilIdle();
+    EXPECT_EQ(controller.state(), (State{ViewType::quickOptimize, MouseState::drag}));
+    EXPECT_TRUE(controller.dragging());
+    EXPECT_EQ(pixel(&host, quickPoint), QColor(255, 41, 104));
+
+    // Leaving the window, or ending there, from outside the zones as from inside them.
+    dragLeave(&host);
+    EXPECT_EQ(controller.state(), State{});
+    EXPECT_FALSE(controller.dragging());
+    EXPECT_EQ(pixel(&host, quickPoint), QColor(255, 255, 255));
+
+    dragTo(&host, pngs.get(), previousPoint);
+    EXPECT_EQ(pixel(&host, previousPoint), QColor(99, 218, 56));
+    dragLeave(&host);
+    EXPECT_EQ(controller.state(), State{});
+    EXPECT_FALSE(controller.dragging());
 }
 
 } // namespace

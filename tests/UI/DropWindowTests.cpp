@@ -90,13 +90,49 @@ TEST_F(DropWindowTests, AnImageDragHighlightsItsZoneAndTheDropReachesItOnTheNext
                                                  Url::fileUrl("/pictures/b c.PNG")}));
 }
 
+// Each zone's own colours: its accent under a drag, with white texts, and its light tint under the
+// pointer; the other zones stay white.
+TEST_F(DropWindowTests, EachZoneShowsItsOwnAccentAndTint) {
+    const QColor white(255, 255, 255);
+    const struct {
+        QPoint at;
+        OperationsSectionView* (LargeOperationsViewController::*zone)() const;
+        QColor accent;
+        QColor tint;
+    } zones[] = {
+        {quickPoint,
+         &LargeOperationsViewController::quickOptimizeView,
+         {255, 41, 104},
+         {255, 235, 241}},
+        {resizePoint,
+         &LargeOperationsViewController::resizeAndOptimizeView,
+         {27, 173, 248},
+         {237, 247, 254}},
+        {previousPoint,
+         &LargeOperationsViewController::usePreviousSettingsView,
+         {99, 218, 56},
+         {241, 251, 238}},
+    };
+    for (const auto& zone : zones) {
+        dragTo(window, pngs.get(), zone.at);
+        EXPECT_EQ(pixel(window, zone.at), zone.accent);
+        EXPECT_EQ(labelColor((panel().*zone.zone)()), white);
+        for (const auto& other : zones) {
+            if (&other != &zone) {
+                EXPECT_EQ(pixel(window, other.at), white);
+            }
+        }
+        drop(window, pngs.get(), zone.at);
+        move(window, zone.at);
+        move(window, zone.at + QPoint(1, 1));
+        EXPECT_EQ(pixel(window, zone.at), zone.tint);
+    }
+}
+
 TEST_F(DropWindowTests, ADragThatLeavesTheWindowResetsThePanel) {
     dragTo(window, pngs.get(), quickPoint);
     EXPECT_EQ(state(), (State{ViewType::quickOptimize, MouseState::drag}));
     dragLeave(window);
-    EXPECT_EQ(state(), (State{ViewType::quickOptimize, MouseState::drag}))
-        << "decided on the next turn";
-    loop->runUntilIdle();
     EXPECT_EQ(state(), State{});
     EXPECT_FALSE(panel().dragging());
     EXPECT_EQ(pixel(window, quickPoint), Palette::windowBackground());

@@ -18,10 +18,11 @@ OperationsView::~OperationsView() {
     removeBackgroundViews();
 }
 
-// In a window the top-level widget is the content; a popover's content sits inside the frame
-// that draws the popover, and the backgrounds go behind the whole frame.
+// In a window the top-level widget is the content. A popover's content sits inside the frame
+// that draws the popover: the backgrounds go into that frame, over its fill and behind the panel,
+// so that a zone's colour reaches the popover's edges.
 QWidget* OperationsView::hostView() const {
-    return isInPopover_ ? window() : parentWidget();
+    return isInPopover_ ? parentWidget() : window();
 }
 
 bool OperationsView::event(QEvent* event) {

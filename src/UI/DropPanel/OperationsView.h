@@ -9,9 +9,9 @@ class LayeredDrawingView;
 class OperationsViewDelegate;
 
 // The root view of the drop panel. It owns the coloured zone backgrounds: a container with one
-// background per zone, put behind everything else of the window's content (or, in a popover, of
-// the whole popover), made anew whenever the panel arrives in a window and laid out by its
-// delegate whenever the geometry may have changed.
+// background per zone, put behind everything else of the window's content (or, in a popover,
+// inside the frame that draws the popover, over the frame's fill), made anew whenever the panel
+// arrives in a window and laid out by its delegate whenever the geometry may have changed.
 class OperationsView : public QWidget {
 public:
     explicit OperationsView(QWidget* parent = nullptr);

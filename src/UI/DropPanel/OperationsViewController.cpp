@@ -74,7 +74,16 @@ std::shared_ptr<const ViewBorderLayeredArtist> separator(bool right, const QColo
 } // namespace
 
 OperationsViewController::OperationsViewController()
-    : activationObserver_(std::make_unique<ApplicationActivationObserver>()) {}
+    : activationObserver_(std::make_unique<ApplicationActivationObserver>()) {
+    // A drag that leaves the window from a part of it outside the zones, or ends there, is heard
+    // of by no zone.
+    windowDragTracker_.dragLeftWindowCallback = [this] {
+        if (!quickOptimizeView()->dragging() && !resizeAndOptimizeView()->dragging() &&
+            !usePreviousSettingsView()->dragging()) {
+            dragLeftWindow();
+        }
+    };
+}
 
 OperationsViewController::~OperationsViewController() {
     // The view may outlive its controller inside a window; it must not call back.
@@ -441,7 +450,7 @@ bool OperationsViewController::isDragAccepted(const QDropEvent* info) const {
 int OperationsViewController::sectionViewDraggingEntered(OperationsSectionView* view,
                                                          QDropEvent* info) {
     dragging_ = true;
-    ++dragEntries_;
+    windowDragTracker_.dragEntered(view);
     if (!isDragAccepted(info)) {
         return genericDragOperation;
     }
@@ -457,19 +466,17 @@ bool OperationsViewController::sectionViewDraggingUpdated(OperationsSectionView*
     return isDragAccepted(info) && viewType(view) != ViewType::none;
 }
 
-// Qt reports a drag leaving a zone before it enters the next one, in the same turn; a drag that
-// no zone has taken by the next turn has left the panel's window.
-void OperationsViewController::sectionViewDraggingExited(OperationsSectionView* view) {
-    if (!view->window()) {
-        return;
+// A drag that leaves a zone for another part of the panel's window keeps the zone's colour and
+// stays a drag: only leaving the window ends it for the panel.
+void OperationsViewController::sectionViewDraggingExited(OperationsSectionView*) {
+    if (!windowDragTracker_.isDragOverWindow()) {
+        dragLeftWindow();
     }
-    const unsigned entries = dragEntries_;
-    MainQueue::async([weak = QPointer<OperationsViewController>(this), entries] {
-        if (weak && weak->dragEntries_ == entries) {
-            weak->dragging_ = false;
-            weak->setState(initialState());
-        }
-    });
+}
+
+void OperationsViewController::dragLeftWindow() {
+    dragging_ = false;
+    setState(initialState());
 }
 
 bool OperationsViewController::sectionViewPrepareForDragOperation(OperationsSectionView* view,

@@ -6,6 +6,7 @@
 #include "UI/DropPanel/OperationsSectionViewMouseDelegate.h"
 #include "UI/DropPanel/OperationsView.h"
 #include "UI/DropPanel/OperationsViewDelegate.h"
+#include "UI/DropPanel/WindowDragTracker.h"
 
 #include <QColor>
 #include <QObject>
@@ -134,6 +135,7 @@ private:
     void layoutBackgroundView(LayeredDrawingView* view, OperationsViewType zone);
     QColor backgroundColor(OperationsViewType zone) const;
     bool isDragAccepted(const QDropEvent* info) const;
+    void dragLeftWindow();
     const ClickedCallback& clickedCallback(OperationsViewType zone) const;
     const DropCallback& dropCallback(OperationsViewType zone) const;
     OperationsSectionView* zoneView(OperationsViewType zone) const;
@@ -149,9 +151,7 @@ private:
     bool isInBackground_ = false;
     bool dragging_ = false;
     State state_;
-    // Counts the drags that entered a zone: a drag that left is gone from the panel when no other
-    // zone took it by the next turn.
-    unsigned dragEntries_ = 0;
+    WindowDragTracker windowDragTracker_;
     std::unique_ptr<ApplicationActivationObserver> activationObserver_;
 };
 
