@@ -13,10 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFontMetricsF>
+#include <QGraphicsEffect>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -94,6 +97,41 @@ TEST(ActivityViewsTests, ShadowKeepsItsSizeAndBuildsUpInside) {
     EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::white));
 }
 
+// Backgrounds, stripe, checkerboard and thumbnail share one outline: the container's bounds inset
+// by 1 point, with corners of radius 10, wherever the view that draws lies in the container.
+TEST(ActivityViewsTests, TheRoundedShapesShareOneOutline) {
+    QWidget container;
+    container.resize(100, 60);
+    QWidget inside(&container);
+    inside.setGeometry(20, 10, 30, 30);
+    QPainterPath outline;
+    outline.addRoundedRect(QRectF(1.0, 1.0, 98.0, 58.0), 10.0, 10.0);
+    EXPECT_EQ(StackViewActivityClippedView::containerOutline(&container, &container), outline);
+    EXPECT_EQ(StackViewActivityClippedView::containerOutline(&container, &inside),
+              outline.translated(-20.0, -10.0));
+}
+
+// Four rings, 1 point apart from 1 point inside the edge, of 1, 2, 3 and 4 per cent black, over
+// white.
+TEST(ActivityViewsTests, TheShadowsRingsDarkenInwardsOnePointApart) {
+    StackViewActivityShadowedContainerView shadow(QSize(100, 50));
+    QImage image(100, 50, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    renderPainted(shadow, image);
+    const struct {
+        int x;
+        double grey;
+    } rings[] = {{0, 1.0},
+                 {1, 0.99},
+                 {2, 0.99 * 0.98},
+                 {3, 0.99 * 0.98 * 0.97},
+                 {4, 0.99 * 0.98 * 0.97 * 0.96},
+                 {50, 0.99 * 0.98 * 0.97 * 0.96}};
+    for (const auto& ring : rings) {
+        EXPECT_NEAR(image.pixelColor(ring.x, 25).red(), ring.grey * 255, 1.5) << ring.x;
+    }
+}
+
 TEST(ActivityViewsTests, ClippedViewsDrawOnlyInsideTheRoundedOutline) {
     QWidget container;
     container.resize(100, 60);
@@ -109,6 +147,8 @@ TEST(ActivityViewsTests, ClippedViewsDrawOnlyInsideTheRoundedOutline) {
     image.fill(Qt::transparent);
     renderPainted(background, image);
     EXPECT_EQ(image.pixelColor(1, 1).alpha(), 0);
+    EXPECT_EQ(image.pixelColor(50, 0).alpha(), 0) << "the outline lies 1 point inside";
+    EXPECT_EQ(image.pixelColor(50, 1), QColor(Qt::red));
     EXPECT_EQ(image.pixelColor(50, 30), QColor(Qt::red));
 
     ClippedImageView imageView(&container);
@@ -182,6 +222,16 @@ TEST_F(HeaderTests, ShowsProgressThenTheResult) {
     }
 }
 
+TEST_F(HeaderTests, TheStripeRunsThroughItsEightColoursInOrder) {
+    const QColor stripe[] = {{255, 41, 104}, {27, 173, 248}, {99, 218, 56}, {162, 132, 94},
+                             {255, 204, 0},  {255, 59, 48},  {255, 149, 0}, {204, 115, 225}};
+    const auto colors = header_.coloredSectionView()->colors();
+    ASSERT_EQ(colors.size(), 8);
+    for (int index = 0; index < 8; ++index) {
+        EXPECT_EQ(colors[index], stripe[index]) << index;
+    }
+}
+
 TEST_F(HeaderTests, TextsTurnGreyWhileTheApplicationIsInactive) {
     // The offscreen platform never changes state by itself, and nothing is recoloured before
     // the first change.
@@ -252,6 +302,55 @@ TEST_F(RowTests, ASmallPictureIsEnlargedToFillTheWholeArea) {
     for (const QPoint corner : {QPoint(0, 0), QPoint(image.width() - 1, image.height() - 1)}) {
         EXPECT_EQ(image.pixel(corner), qRgb(0, 200, 0)) << "no checkerboard shows around it";
     }
+}
+
+// The lozenges wear the colours of the zones: quick optimize's for the output type, use previous
+// settings' for the resolution, resize and optimize's for the resize.
+TEST_F(RowTests, EachLozengeWearsTheColourOfWhatItNames) {
+    const struct {
+        ColoredLozengeLabel* lozenge;
+        QColor color;
+    } lozenges[] = {{row_->outputTypeLabel(), {255, 41, 104}},
+                    {row_->outputResolutionLabel(), {99, 218, 56}},
+                    {row_->outputResizeLabel(), {27, 173, 248}}};
+    for (const auto& [lozenge, color] : lozenges) {
+        EXPECT_EQ(lozenge->color(), color);
+    }
+}
+
+TEST_F(RowTests, TheStatusLineKeeps24PointsToWhatFollowsIt) {
+    QWidget* view = row_->view();
+    view->resize(440, 80);
+    view->show();
+    for (const bool slow : {true, false, true}) {
+        row_->setSlowActivity(slow);
+        row_->updateSlowActivityLayout();
+        QApplication::processEvents();
+        const QRect status = row_->statusLabel()->geometry();
+        const int next = slow ? row_->slowActivityView()->geometry().left()
+                              : row_->statusLabel()->parentWidget()->width();
+        EXPECT_EQ(next - (status.right() + 1), 24) << (slow ? "to the indicator" : "to the edge");
+        EXPECT_EQ(row_->slowActivityView()->isVisible(), slow);
+    }
+    view->hide();
+}
+
+TEST_F(RowTests, AThumbnailFadesInOverHalfASecondOnAShownRow) {
+    row_->view()->show();
+    row_->thumbnailLoaded(testing::TestImages::rgbaBitmap(20, 10, [](std::uint32_t, std::uint32_t) {
+        return std::array<std::uint8_t, 3>{0, 200, 0};
+    }));
+    loop_->runUntilIdle();
+    const QWidget* thumbnail = row_->thumbnailImageView();
+    EXPECT_FALSE(thumbnail->isHidden());
+    clock_->advance(499ms);
+    loop_->runUntilIdle();
+    ASSERT_TRUE(thumbnail->graphicsEffect());
+    EXPECT_TRUE(thumbnail->graphicsEffect()->isEnabled()) << "still fading";
+    clock_->advance(1ms);
+    loop_->runUntilIdle();
+    EXPECT_FALSE(thumbnail->graphicsEffect()->isEnabled()) << "faded in";
+    row_->view()->hide();
 }
 
 TEST_F(RowTests, NothingToShowLeavesTheCheckerboardAlone) {

@@ -21,6 +21,7 @@
 #include <QLayout>
 #include <QPropertyAnimation>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolButton>
 
 #include <chrono>
@@ -180,6 +181,7 @@ TEST_F(ActivityWindowTests, SecondFinishAndReplacedRowsLeaveNothingBehind) {
 TEST_F(ActivityWindowTests, DetailToggleAndBackgroundModeFadeOnlyStartedRows) {
     const Uuid started = add();
     const Uuid waiting = add();
+    const Uuid neverStarted = add();
     controller_->activityItemStarted(started);
     settle();
     QWidget* startedView = controller_->row(started)->view();
@@ -198,6 +200,7 @@ TEST_F(ActivityWindowTests, DetailToggleAndBackgroundModeFadeOnlyStartedRows) {
     EXPECT_TRUE(Preferences::load().displayActivityDetailView);
     EXPECT_EQ(OpacityFader::targetOpacity(startedView), 1.0);
     EXPECT_FALSE(controller_->row(waiting)->view()->isHidden());
+    EXPECT_TRUE(controller_->row(neverStarted)->view()->isHidden()) << "its task has not started";
 
     NotificationCenter::defaultCenter().post(hideNonEssentialUINotification);
     settle();
@@ -258,6 +261,37 @@ TEST_F(ActivityWindowTests, HeaderFollowsTheTracker) {
     EXPECT_EQ(header().progressStatusString(), "Processing complete: 42% reduction");
     EXPECT_TRUE(header().cancelButton()->isHidden());
     EXPECT_FALSE(header().completedAdditionalInfoTextField()->isHidden());
+}
+
+TEST_F(ActivityWindowTests, TheWindowHangsFourPointsAboveTheDropWindowCentredOnItsScreen) {
+    controller_->makeWindowKeyAndOrderFront();
+    const QWidget* window = controller_->window();
+    const QRect screen = window->screen()->geometry();
+    EXPECT_EQ(window->geometry().top() - screen.top(), 75 - 4);
+    EXPECT_EQ(window->geometry().center().x(), screen.center().x());
+}
+
+// The rows and the header lie on a soft shadow that darkens inwards over the 4 points around
+// their rounded panels, and fills the gaps between them.
+TEST_F(ActivityWindowTests, TheListLiesOnASoftShadow) {
+    const Uuid identifier = add();
+    controller_->activityItemStarted(identifier);
+    controller_->makeWindowKeyAndOrderFront();
+    settle();
+    QWidget* window = controller_->window();
+    const QImage image = window->grab().toImage();
+    const auto alpha = [&](int x, int y) { return image.pixelColor(x, y).alpha(); };
+    const QWidget* row = controller_->row(identifier)->view();
+    const int middle = row->mapTo(window, row->rect().center()).y();
+    EXPECT_EQ(alpha(0, middle), 0);
+    for (int x = 1; x <= 4; ++x) {
+        EXPECT_GT(alpha(x, middle), alpha(x - 1, middle)) << x;
+    }
+    EXPECT_NEAR(alpha(4, middle), 0.097 * 255, 3);
+    const int gap = header().view()->mapTo(window, header().view()->rect().bottomLeft()).y();
+    EXPECT_NEAR(alpha(window->width() / 2, gap), 0.097 * 255, 3)
+        << "between the header and the row";
+    EXPECT_EQ(alpha(window->width() / 2, middle), 255) << "the row itself is opaque";
 }
 
 TEST_F(ActivityWindowTests, HidingTheStackTakesTheWindowOutOfTheWayOfClicks) {

@@ -24,7 +24,7 @@ void StackViewActivityWindow::resizeEvent(QResizeEvent* event) {
 void StackViewActivityWindow::place() {
     if (const QScreen* screen = this->screen()) {
         const QRect area = screen->geometry();
-        move(area.left() + (area.width() - width()) / 2, area.top() + topMargin);
+        move(area.left() + (area.width() - width()) / 2, area.top() + int(topMargin));
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Shared/SharedDefinitions.h"
+
 #include <QWidget>
 
 namespace orlix {
@@ -11,7 +13,7 @@ class StackViewActivityWindow : public QWidget {
 public:
     // A little less than the drop window's margin, so that the header covers the drop window's
     // top edge.
-    static constexpr int topMargin = 71;
+    static constexpr double topMargin = windowTopMargin - 4.0;
 
     explicit StackViewActivityWindow(QWidget* parent = nullptr);
 

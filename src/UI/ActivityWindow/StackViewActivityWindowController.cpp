@@ -6,11 +6,13 @@
 #include "TaskProcessing/ProcessingTracker.h"
 #include "UI/ActivityWindow/StackViewActivityHeaderViewController.h"
 #include "UI/ActivityWindow/StackViewActivityItemViewController.h"
+#include "UI/ActivityWindow/StackViewActivityShadowedContainerView.h"
 #include "UI/ActivityWindow/StackViewActivityWindow.h"
 #include "UI/Common/OpacityFader.h"
 #include "UI/Common/WindowPresentation.h"
 #include "UI/NonEssentialUINotifications.h"
 
+#include <QGridLayout>
 #include <QPointer>
 #include <QPropertyAnimation>
 #include <QVBoxLayout>
@@ -72,17 +74,22 @@ void StackViewActivityWindowController::loadWindow() {
 
 void StackViewActivityWindowController::setUpWindow() {
     window_ = new StackViewActivityWindow;
-    auto* content = new QVBoxLayout(window_);
+    auto* content = new QGridLayout(window_);
     content->setContentsMargins(0, 0, 0, 0);
     // The window follows the stack as rows come and go.
     content->setSizeConstraint(QLayout::SetFixedSize);
+    // The soft shadow lies behind the whole list and grows with it; its innermost ring meets the
+    // rounded outlines of the header and the rows, which sit 4 points inside their views.
+    auto* shadow = new StackViewActivityShadowedContainerView(QSize(stackWidth, 0), window_);
+    content->addWidget(shadow, 0, 0);
     activityStackView_ = new QWidget(window_);
     activityStackView_->setObjectName(QStringLiteral("activityStack"));
     activityStackView_->setFixedWidth(stackWidth);
     activityStackLayout_ = new QVBoxLayout(activityStackView_);
-    activityStackLayout_->setContentsMargins(0, 0, 0, 0);
+    // The rows keep 2 points below them; 2 more give the last one the shadow's full depth.
+    activityStackLayout_->setContentsMargins(0, 0, 0, 2);
     activityStackLayout_->setSpacing(0);
-    content->addWidget(activityStackView_, 0, Qt::AlignTop);
+    content->addWidget(activityStackView_, 0, 0, Qt::AlignTop);
 
     headerViewController_ =
         std::make_unique<StackViewActivityHeaderViewController>(activityStackView_);
