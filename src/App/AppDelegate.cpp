@@ -65,12 +65,22 @@ void AppDelegate::openFiles(const std::vector<std::string>& paths,
     }
     const bool launchedForFiles = applicationState_ == ApplicationState::uninitialized;
     const std::weak_ptr<AppDelegate> weak = weak_from_this();
-    initialize(launchedForFiles, [weak, paths, arguments](ApplicationState state) {
-        const auto self = weak.lock();
-        if (self && state == ApplicationState::initialized) {
-            self->addImages(paths, arguments);
-        }
-    });
+    initialize(launchedForFiles,
+               [weak, paths, arguments, launchedForFiles](ApplicationState state) {
+                   const auto self = weak.lock();
+                   if (!self || state != ApplicationState::initialized) {
+                       return;
+                   }
+                   const bool queued = self->queueImages(paths, arguments);
+                   // Launched only for files of which none can be processed: no run will ever begin
+                   // or end, so waiting for one would leave an invisible program behind. A later
+                   // request with nothing to process changes nothing: the launch's own files may
+                   // still be waiting for their settings or for their run to begin.
+                   if (launchedForFiles && !queued &&
+                       self->applicationRunMode_ == ApplicationRunMode::runThenTerminate) {
+                       self->terminate(0);
+                   }
+               });
 }
 
 void AppDelegate::initialize(bool runThenTerminate, Completion completion) {
@@ -478,6 +488,11 @@ void AppDelegate::processingCompletedWith(const std::optional<ProcessingStats>& 
 
 void AppDelegate::addImages(const std::vector<std::string>& paths,
                             const std::vector<std::string>& arguments) {
+    queueImages(paths, arguments);
+}
+
+bool AppDelegate::queueImages(const std::vector<std::string>& paths,
+                              const std::vector<std::string>& arguments) {
     std::vector<Url> urls;
     for (const auto& path : paths) {
         urls.push_back(Url::fileUrl(path));
@@ -485,12 +500,7 @@ void AppDelegate::addImages(const std::vector<std::string>& paths,
     const auto images = ImageFileType::supportedImageURLs(urls);
     imageProcessingController_->addImages(
         images, AddImagesSettings::settingsTypeFromArguments(arguments), Preferences::load());
-    // Launched only for files of which none can be processed: no run will ever begin or end, so
-    // waiting for one would leave an invisible program behind.
-    if (images.empty() && applicationRunMode_ == ApplicationRunMode::runThenTerminate &&
-        !processingState_->isProcessing()) {
-        terminate(0);
-    }
+    return !images.empty();
 }
 
 void AppDelegate::handleImagesAdded(const DistributedNotificationCenter::UserInfo& userInfo) {

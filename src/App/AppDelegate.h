@@ -163,6 +163,10 @@ private:
     void processingCompletedWith(const std::optional<ProcessingStats>& stats);
     void processingCompleted();
     void deliverCompletionNotification(const ProcessingStats& stats);
+    // Hands the PNG and JPEG files among `paths` to the processing controller; false when there
+    // was none.
+    bool queueImages(const std::vector<std::string>& paths,
+                     const std::vector<std::string>& arguments);
     void handleImagesAdded(const DistributedNotificationCenter::UserInfo& userInfo);
     void terminate(int status);
 

@@ -329,6 +329,48 @@ TEST_F(AppDelegateTests, LaunchedOnlyForUnsupportedFilesQuitsAtOnce) {
     EXPECT_TRUE(notifier->deliveries.empty());
 }
 
+// Whatever brings it, a request whose files are none of them PNG or JPEG leaves the run of the
+// launch alone: neither files waiting for their settings nor a run whose start has not yet reached
+// the main queue end with it.
+TEST_F(AppDelegateTests, ALaterRequestWithNothingToProcessChangesNothing) {
+    TestImages::writeBytes(inputs / "b.gif", {'G', 'I', 'F'});
+    const auto gif = (inputs / "b.gif").string();
+    const std::vector<std::pair<const char*, std::function<void()>>> laterRequests{
+        {"a second launch",
+         [&] {
+             delegate->openFiles({gif}, {"-quick-optimize", gif});
+         }},
+        {"a file manager's Open", [&] { delegate->openFiles({gif}, {}); }},
+        {"the helper's hand-over", [&] {
+             distributed->post(imagesAddedNotificationName,
+                               {{imagesAddedPathsKey, {gif}}, {imagesAddedArgumentsKey, {}}});
+         }}};
+    for (const auto& [name, request] : laterRequests) {
+        SCOPED_TRACE(name);
+        delegate = AppDelegate::create(services());
+        exitStatus.reset();
+        // Without arguments the launch's file waits for the settings window.
+        delegate->openFiles({image("a.jpg")}, {});
+        request();
+        clock->advance(std::chrono::seconds(2));
+        loop->runUntilIdle();
+        EXPECT_FALSE(exitStatus.has_value());
+        EXPECT_EQ(delegate->applicationRunMode(), Mode::runThenTerminate);
+
+        // Quick optimize queues at once, but its run begins on a later turn of the main queue.
+        delegate = AppDelegate::create(services());
+        ended = false;
+        delegate->openFiles({image("c.jpg")}, {"-quick-optimize"});
+        request();
+        EXPECT_FALSE(exitStatus.has_value());
+        runUntilTheEndOfTheRun();
+        ASSERT_TRUE(eventually(*loop, [&] { return exitStatus.has_value(); }));
+        EXPECT_EQ(exitStatus, 0);
+        EXPECT_TRUE(fs::exists(inputs / "c-orlix.jpg")) << "the run went to its end, then quit";
+        fs::remove(inputs / "c-orlix.jpg");
+    }
+}
+
 TEST_F(AppDelegateTests, CompletionNotificationOnlyWhenInactiveButRevealAlways) {
     delegate->applicationDidFinishLaunching();
     active = true;
