@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 
 #include <vector>
@@ -165,6 +166,20 @@ TEST_F(DropWindowTests, ADragWithOneImageAmongOtherFilesHandsOverEveryFile) {
     ASSERT_EQ(drops.size(), 1u);
     EXPECT_EQ(drops[0].first, ViewType::quickOptimize);
     EXPECT_EQ(drops[0].second.size(), 2u) << "filtering is the receiver's";
+}
+
+TEST_F(DropWindowTests, TheZonesTakeTheColoursOfEachNewSchemeAtOnce) {
+    panel().setState({ViewType::quickOptimize, MouseState::hover});
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Window, QColor(30, 30, 30));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    for (const QPalette& scheme : {dark, light}) {
+        QApplication::setPalette(scheme);
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(pixel(window, quickPoint), Palette::quickOptimizeHover(scheme));
+        EXPECT_EQ(pixel(window, resizePoint), Palette::windowBackground(scheme));
+    }
 }
 
 TEST_F(DropWindowTests, SeparatorsGoBesideTheActiveZoneOnly) {

@@ -87,6 +87,7 @@ OperationsViewController::OperationsViewController()
 
 OperationsViewController::~OperationsViewController() {
     // The view may outlive its controller inside a window; it must not call back.
+    appearanceChangedObserver_.reset();
     if (operationsView_) {
         operationsView_->setDelegate(nullptr);
         operationsView_->removeEventFilter(this);
@@ -177,6 +178,12 @@ void OperationsViewController::viewDidLoad() {
             weak->setState(initialState());
         }
     };
+    // The zones' colours differ between the light and the dark scheme.
+    appearanceChangedObserver_.emplace(operationsView_, [weak] {
+        if (weak) {
+            weak->refresh();
+        }
+    });
     updateClickability();
 }
 
@@ -184,24 +191,12 @@ void OperationsViewController::viewDidAppear() {
     updateClickability();
 }
 
-// The view's appearance and the scheme of its colours.
+// The view's appearance.
 // The event's type is looked at first: the view sends events (children removed) while it is
 // destroyed, when it may no longer be looked at as the panel's view.
 bool OperationsViewController::eventFilter(QObject* watched, QEvent* event) {
-    switch (event->type()) {
-    case QEvent::Show:
-        if (watched == operationsView_) {
-            viewDidAppear();
-        }
-        break;
-    case QEvent::PaletteChange:
-    case QEvent::ApplicationPaletteChange:
-        if (watched == operationsView_) {
-            refresh();
-        }
-        break;
-    default:
-        break;
+    if (event->type() == QEvent::Show && watched == operationsView_) {
+        viewDidAppear();
     }
     return QObject::eventFilter(watched, event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Url.h"
+#include "UI/Common/AppearanceChangedObserver.h"
 #include "UI/DropPanel/OperationsSectionView.h"
 #include "UI/DropPanel/OperationsSectionViewDragDelegate.h"
 #include "UI/DropPanel/OperationsSectionViewMouseDelegate.h"
@@ -14,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QMimeData;
@@ -153,6 +155,7 @@ private:
     State state_;
     WindowDragTracker windowDragTracker_;
     std::unique_ptr<ApplicationActivationObserver> activationObserver_;
+    std::optional<AppearanceChangedObserver> appearanceChangedObserver_;
 };
 
 } // namespace orlix

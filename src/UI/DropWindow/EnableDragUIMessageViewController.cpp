@@ -8,7 +8,6 @@
 #include "UI/Common/Palette.h"
 #include "UI/DropWindow/DragUIAnimationView.h"
 
-#include <QEvent>
 #include <QGuiApplication>
 
 namespace orlix {
@@ -18,26 +17,6 @@ namespace {
 QString text(const char* value, const char* comment) {
     return QString::fromStdString(localized(value, comment));
 }
-
-// Follows the desktop's light or dark scheme while the message is shown.
-class AppearanceFilter final : public QObject {
-public:
-    AppearanceFilter(QObject* parent, std::function<void()> changed)
-        : QObject(parent)
-        , changed_(std::move(changed)) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::ApplicationPaletteChange ||
-            event->type() == QEvent::PaletteChange) {
-            changed_();
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> changed_;
-};
 
 } // namespace
 
@@ -52,10 +31,12 @@ EnableDragUIMessageViewController::EnableDragUIMessageViewController() {
          text("Yes Please", "Enable drag message - button")},
         usingDragUIImageView_, [this] { doNoThanks(); }, [this] { doYesPlease(); });
     loadPicture();
-    view_->installEventFilter(new AppearanceFilter(view_, [this] { loadPicture(); }));
+    // The picture follows the desktop's light or dark scheme while the message is shown.
+    appearanceChangedObserver_.emplace(view_, [this] { loadPicture(); });
 }
 
 EnableDragUIMessageViewController::~EnableDragUIMessageViewController() {
+    appearanceChangedObserver_.reset();
     delete view_.data();
 }
 

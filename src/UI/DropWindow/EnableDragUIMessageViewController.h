@@ -1,10 +1,13 @@
 #pragma once
 
+#include "UI/Common/AppearanceChangedObserver.h"
 #include "UI/Common/MessageQuestionView.h"
 #include "UI/Common/MessageViewController.h"
 #include "UI/DropWindow/DragUIAnimationView.h"
 
 #include <QPointer>
+
+#include <optional>
 
 namespace orlix {
 
@@ -36,6 +39,7 @@ private:
 
     QPointer<MessageQuestionView> view_;
     QPointer<DragUIAnimationView> usingDragUIImageView_;
+    std::optional<AppearanceChangedObserver> appearanceChangedObserver_;
 };
 
 } // namespace orlix
