@@ -5,6 +5,7 @@
 #include "Helper/PopoverPlacement.h"
 #include "Helper/PopoverView.h"
 #include "Platform/MainQueue.h"
+#include "UI/Common/ViewHelpers.h"
 #include "UI/DropPanel/OperationsViewController.h"
 
 #include <QDragEnterEvent>
@@ -96,10 +97,10 @@ void FloatingWindow::setUp(ScreenRect contentRect, ScreenPoint mouseLocation) {
     // Kept, since the window manager's first report of the window's place may be relative to a
     // frame of its own and say (0, 0) for a moment.
     windowFrame_ = screenRect(window);
-    popoverFrame_ = screenRect(pixelRect(placement.frame));
     const QRect frame = pixelRect(placement.frame).translated(-window.topLeft());
     popover_ = new PopoverView(this);
     popover_->setGeometry(frame);
+    popoverFrame_ = screenRect(*screenFrame(popover_));
     popover_->setArrow(placement.arrowTipX - placement.frame.x, placement.opensAbove);
     panel->setParent(popover_);
     panel->setGeometry(

@@ -19,6 +19,15 @@ void registerResourcesOnce() {
     (void)registered;
 }
 
+// The icon whose sizes lie at `pattern`, each size in place of its "%1".
+QIcon iconOfSizes(const QString& pattern, std::initializer_list<int> sizes) {
+    QIcon icon;
+    for (const int size : sizes) {
+        icon.addFile(pattern.arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
 } // namespace
 
 ApplicationBundle ApplicationBundle::main() {
@@ -39,11 +48,13 @@ ApplicationBundle ApplicationBundle::main() {
 
 QIcon ApplicationBundle::applicationIcon() {
     registerResourcesOnce();
-    QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-        icon.addFile(QStringLiteral(":/orlix/icons/%1.png").arg(size), QSize(size, size));
-    }
-    return icon;
+    return iconOfSizes(QStringLiteral(":/orlix/icons/%1.png"), {16, 22, 24, 32, 48, 64, 128, 256});
+}
+
+QIcon ApplicationBundle::generalPreferencesIcon() {
+    registerResourcesOnce();
+    return iconOfSizes(QStringLiteral(":/orlix/icons/general-preferences-%1.png"),
+                       {16, 22, 24, 32, 48});
 }
 
 } // namespace orlix

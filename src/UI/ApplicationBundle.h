@@ -23,6 +23,8 @@ struct ApplicationBundle {
     static ApplicationBundle main();
     // The icon drawn for Orlix, in the sizes its windows use.
     static QIcon applicationIcon();
+    // Orlix's own icon of its general preferences, for a desktop whose icon theme has none.
+    static QIcon generalPreferencesIcon();
 };
 
 } // namespace orlix

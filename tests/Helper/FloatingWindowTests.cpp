@@ -1,6 +1,8 @@
 #include "Helper/FloatingWindow.h"
 
 #include "FakeLaunchEnvironment.h"
+#include "Helper/PopoverPlacement.h"
+#include "UI/Common/ViewHelpers.h"
 #include "UI/DropPanel/OperationsSectionView.h"
 #include "UI/DropPanel/OperationsViewController.h"
 #include "UI/DropPanelFixture.h"
@@ -45,6 +47,11 @@ TEST_F(FloatingWindowTests, ItFloatsOverThePointerWithThePanelAboveAndNeverTakes
     EXPECT_LT(popover.y + popover.height, 400);
     const auto* panel = window->dragUIViewController()->view();
     EXPECT_TRUE(window->isAncestorOf(panel));
+    // The popover's frame is where it was laid out in the window: the panel lies inside it.
+    const auto padding = static_cast<int>(PopoverPlacement::padding);
+    EXPECT_EQ(screenFrame(panel)->topLeft(),
+              QPoint(static_cast<int>(popover.x), static_cast<int>(popover.y)) +
+                  QPoint(padding, padding));
     EXPECT_TRUE(window->dragUIViewController()->isInPopover());
 }
 

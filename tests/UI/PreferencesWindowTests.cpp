@@ -6,6 +6,7 @@
 #include "Shared/SharedDefinitions.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/TemporaryDirectory.h"
+#include "UI/ApplicationBundle.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
+#include <QTabWidget>
+
+#include <fstream>
 
 namespace orlix {
 namespace {
@@ -189,6 +195,43 @@ TEST_F(PreferencesWindowTests, TheWindowComesBackWhereItWasLeftShowingWhatIsStor
     storeHelper(true, 2);
     controller.showWindow();
     EXPECT_TRUE(pane->showUIOnImageFileDragCheckbox()->isChecked());
+}
+
+// An icon theme of the test's own holds the freedesktop name or not; the system's themes are out
+// of the search.
+TEST_F(PreferencesWindowTests, TheGeneralTabShowsTheThemesPreferencesIconElseOrlixsOwn) {
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QStringList fallbackPaths = QIcon::fallbackSearchPaths();
+    const QString themeName = QIcon::themeName();
+    const auto theme = folder_.path() / "icons" / "test-theme";
+    std::filesystem::create_directories(theme / "16x16" / "categories");
+    std::ofstream(theme / "index.theme")
+        << "[Icon Theme]\nName=Test\nDirectories=16x16/categories\n\n"
+           "[16x16/categories]\nSize=16\nType=Fixed\n";
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(QString::fromStdString(
+        (theme / "16x16" / "categories" / "preferences-system.png").string())));
+    QIcon::setThemeSearchPaths({QString::fromStdString((folder_.path() / "icons").string())});
+    QIcon::setFallbackSearchPaths({});
+    const auto tabImage = [] {
+        PreferencesWindowController controller;
+        return controller.tabView()->tabIcon(0).pixmap(16).toImage().convertToFormat(
+            QImage::Format_ARGB32);
+    };
+
+    QIcon::setThemeName(QStringLiteral("test-theme"));
+    EXPECT_EQ(tabImage().pixelColor(8, 8), QColor(Qt::red)) << "the theme's icon";
+
+    QIcon::setThemeName(QStringLiteral("no-such-theme"));
+    const QImage own = tabImage();
+    ASSERT_FALSE(own.isNull()) << "without one in the theme, Orlix's own";
+    EXPECT_EQ(own, ApplicationBundle::generalPreferencesIcon().pixmap(16).toImage().convertToFormat(
+                       QImage::Format_ARGB32));
+
+    QIcon::setThemeSearchPaths(searchPaths);
+    QIcon::setFallbackSearchPaths(fallbackPaths);
+    QIcon::setThemeName(themeName);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "UI/Common/Palette.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QWidget>
@@ -38,17 +39,64 @@ void setTextFieldsColor(QWidget* view, const QColor& color) {
     }
 }
 
+namespace {
+
+// Marks the layout that pinToSuperview gave a parent, as against one the parent made itself.
+const char* const kPinningLayoutName = "pinToSuperview";
+
+// Keeps a view over its parent's rectangle, inset, when the parent's own layout lays out other
+// children.
+class EdgePin final : public QObject {
+public:
+    EdgePin(QWidget* view, QMargins insets)
+        : QObject(view)
+        , view_(view)
+        , insets_(insets) {
+        view->parentWidget()->installEventFilter(this);
+        follow();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // A view moved to another parent leaves this one alone.
+        if (event->type() == QEvent::Resize && watched == view_->parentWidget()) {
+            follow();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void follow() { view_->setGeometry(view_->parentWidget()->rect().marginsRemoved(insets_)); }
+
+    QWidget* view_;
+    QMargins insets_;
+};
+
+// A window's geometry is its content's place on the screen; every other widget lies within its
+// parent.
+QPoint screenOrigin(const QWidget& view) {
+    return view.isWindow() ? view.geometry().topLeft()
+                           : screenOrigin(*view.parentWidget()) + view.pos();
+}
+
+} // namespace
+
 void pinToSuperview(QWidget* view, int left, int top, int right, int bottom) {
     auto* parent = view ? view->parentWidget() : nullptr;
     if (!parent) {
         return;
     }
-    auto* layout = qobject_cast<QGridLayout*>(parent->layout());
+    QLayout* current = parent->layout();
+    if (current && current->objectName() != QLatin1String(kPinningLayoutName)) {
+        // Pinned, the view is laid out by its edges alone.
+        current->removeWidget(view);
+        new EdgePin(view, QMargins(left, top, right, bottom));
+        return;
+    }
+    auto* layout = static_cast<QGridLayout*>(current);
     if (!layout) {
-        if (parent->layout()) {
-            return;
-        }
         layout = new QGridLayout(parent);
+        layout->setObjectName(QLatin1String(kPinningLayoutName));
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
     }
@@ -59,6 +107,13 @@ void pinToSuperview(QWidget* view, int left, int top, int right, int bottom) {
     insets->setContentsMargins(left, top, right, bottom);
     insets->addWidget(view, 0, 0);
     layout->addLayout(insets, 0, 0);
+}
+
+std::optional<QRect> screenFrame(const QWidget* view) {
+    if (!view) {
+        return std::nullopt;
+    }
+    return QRect(screenOrigin(*view), view->size());
 }
 
 } // namespace orlix

@@ -62,8 +62,11 @@ void OperationsWindowController::windowDidLoad() {
     QWidget* panel = operationsViewController_->view();
     panel->setParent(window_.get());
     pinToSuperview(panel, 0, 0, 0, 0);
-    // The window's content is exactly the laid-out panel.
-    window_->setFixedSize(panel->size());
+    // The window's content covers exactly the laid-out panel.
+    if (const auto frame = screenFrame(panel)) {
+        window_->setFixedSize(frame->size());
+        window_->move(frame->topLeft());
+    }
     placeOnScreen(window_->screen());
 }
 

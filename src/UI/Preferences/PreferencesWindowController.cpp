@@ -1,12 +1,14 @@
 #include "UI/Preferences/PreferencesWindowController.h"
 
 #include "Platform/UserDefaults.h"
+#include "UI/ApplicationBundle.h"
 #include "UI/Common/WindowPresentation.h"
 #include "UI/LocalizedText.h"
 #include "UI/Preferences/GeneralPreferencesViewController.h"
 
 #include <QDialog>
 #include <QEvent>
+#include <QIcon>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -21,7 +23,11 @@ PreferencesWindowController::PreferencesWindowController()
     window_->setWindowTitle(localizedText("Orlix Preferences", "Title of the preferences window"));
     auto* layout = new QVBoxLayout(window_);
     tabView_ = new QTabWidget(window_);
-    tabView_->addTab(general_->view(), localizedText("General", "Preferences - tab"));
+    // The desktop's own icon of general settings, so that the tab looks like its neighbours.
+    tabView_->addTab(general_->view(),
+                     QIcon::fromTheme(QStringLiteral("preferences-system"),
+                                      ApplicationBundle::generalPreferencesIcon()),
+                     localizedText("General", "Preferences - tab"));
     layout->addWidget(tabView_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     window_->installEventFilter(this);
