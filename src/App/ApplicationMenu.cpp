@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QUrl>
+#include <QWidget>
 
 #include <filesystem>
 
@@ -59,9 +60,12 @@ ApplicationMenu::ApplicationMenu(QObject* owner, DelegateAccess delegate,
             QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + supportAddress));
         });
     }
-    actions_ << separator() << item("Quit", QKeySequence::Quit, [](AppDelegate& delegate) {
-        delegate.requestQuit();
-    });
+    auto* quit =
+        item("Quit", Qt::CTRL | Qt::Key_Q, [](AppDelegate& delegate) { delegate.requestQuit(); });
+    // Whichever window of Orlix the user is in, also one without the menu. Ctrl+Q by name:
+    // platforms without a desktop theme bind no key to the standard Quit.
+    quit->setShortcutContext(Qt::ApplicationShortcut);
+    actions_ << separator() << quit;
 }
 
 ApplicationMenu::~ApplicationMenu() = default;
@@ -76,6 +80,11 @@ QAction* ApplicationMenu::item(const char* title, const QKeySequence& keys,
         }
     });
     return menuItem;
+}
+
+void ApplicationMenu::attach(QWidget* window) const {
+    window->addActions(actions_);
+    window->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 QAction* ApplicationMenu::separator() {

@@ -13,14 +13,17 @@
 
 class QAction;
 class QObject;
+class QWidget;
 
 namespace orlix {
 
 class AppDelegate;
 
-// The drop window's menu: About, Preferences, the add-images items, Open Recent, the update
-// check, help and support, and Quit, in its context menu and on their keys. Each item is enabled
-// as the delegate validates it and, once followed, after every change that may alter the answer.
+// The application's menu: About, Preferences, the add-images items, Open Recent, the update
+// check, help and support, and Quit, in the context menu of the windows that carry it (the drop
+// window, and the activity window that takes its place during a run) and on their keys. Quit's
+// key works in every window of Orlix while one of those is shown. Each item is enabled as the
+// delegate validates it and, once followed, after every change that may alter the answer.
 class ApplicationMenu {
 public:
     // The delegate, once there is one; the items do nothing before.
@@ -34,6 +37,8 @@ public:
     ApplicationMenu& operator=(const ApplicationMenu&) = delete;
 
     const QList<QAction*>& actions() const { return actions_; }
+    // Makes the menu the window's context menu, and its keys the window's.
+    void attach(QWidget* window) const;
     void followValidation(AppDelegate& delegate);
     void validate();
 

@@ -4,6 +4,7 @@
 #include "App/QtMessageWindows.h"
 #include "App/QtStandardWindows.h"
 #include "App/QtUpdateAlerts.h"
+#include "App/QuitConfirmation.h"
 #include "Desktop/AutostartEntry.h"
 #include "Desktop/BusRunningApplications.h"
 #include "Desktop/DBusApplicationInstance.h"
@@ -17,23 +18,18 @@
 #include "Desktop/QuitSignalNotifier.h"
 #include "Desktop/XdgAutostartLoginItem.h"
 #include "Export/ImageUtilsClient.h"
-#include "Platform/Localization.h"
 #include "Platform/MainQueue.h"
 #include "UI/About/AboutWindowController.h"
 #include "UI/ActivityWindow/StackViewActivityWindowController.h"
-#include "UI/Common/WindowPresentation.h"
 #include "UI/DropWindow/OperationsWindow.h"
 #include "UI/DropWindow/OperationsWindowController.h"
 #include "UI/ExportSettings/ExportSettingsWindowController.h"
 #include "UI/Preferences/PreferencesWindowController.h"
 #include "UI/QtFileChooser.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QGuiApplication>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QSessionManager>
 
 #include <filesystem>
@@ -41,22 +37,6 @@
 namespace orlix {
 
 namespace {
-
-QString text(const char* value, const char* comment) {
-    return QString::fromStdString(localized(value, comment));
-}
-
-bool askToQuitWhileProcessing() {
-    QMessageBox alert(QMessageBox::Warning, QStringLiteral("Orlix"),
-                      text("Are you sure you want to quit while images are still being processed?",
-                           "Quit confirmation while images are processed"));
-    auto* quit =
-        alert.addButton(text("Quit", "Quit confirmation button"), QMessageBox::DestructiveRole);
-    alert.addButton(text("Cancel", "Quit confirmation button"), QMessageBox::RejectRole);
-    WindowPresentation::prepareDialog(&alert);
-    alert.exec();
-    return alert.clickedButton() == quit;
-}
 
 std::filesystem::path programPath() {
     std::error_code error;
@@ -103,16 +83,23 @@ AppDelegate::Services OrlixApplication::services(QApplication& application) {
     services.processingEnvironment = {
         [] { return std::make_unique<ExportSettingsWindowController>(); },
         [] { return std::make_unique<QtFileChooser>(); },
-        [] { return std::make_shared<StackViewActivityWindowController>(); },
+        [this] {
+            // The activity window takes the drop window's place during a run, and its menu too.
+            auto activity = std::make_shared<StackViewActivityWindowController>();
+            activity->loadWindow();
+            menu_->attach(activity->window());
+            return activity;
+        },
         [] { ImageUtilsClient::terminate(); }};
     services.isActive = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
     menu_ = std::make_unique<ApplicationMenu>(
         &application, [this] { return delegate_.get(); }, recentDocuments_,
         QStringLiteral(ORLIX_SUPPORT_ADDRESS).trimmed());
     standardWindows_ = std::make_shared<QtStandardWindows>(
-        menu_->actions(), [this] { return !delegate_ || delegate_->requestQuit(); });
+        [this](QWidget* window) { menu_->attach(window); },
+        [this] { return !delegate_ || delegate_->requestQuit(); });
     services.standardWindows = standardWindows_;
-    services.confirmQuitWhileProcessing = askToQuitWhileProcessing;
+    services.confirmQuitWhileProcessing = QuitConfirmation::askWhileProcessing;
     services.exit = [this](int status) { exit(status); };
     services.makeAboutWindowController = [] { return std::make_unique<AboutWindowController>(); };
     services.makePreferencesWindowController = [] {

@@ -6,14 +6,12 @@
 #include "App/RecentDocuments.h"
 #include "Desktop/ApplicationInstance.h"
 
-#include <QList>
 
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <vector>
 
-class QAction;
 class QApplication;
 
 namespace orlix {

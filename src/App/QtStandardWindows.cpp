@@ -5,15 +5,13 @@
 #include "UI/DropWindow/OperationsWindow.h"
 #include "UI/DropWindow/OperationsWindowController.h"
 
-#include <QAction>
-
 #include <utility>
 
 namespace orlix {
 
-QtStandardWindows::QtStandardWindows(QList<QAction*> menuActions,
+QtStandardWindows::QtStandardWindows(std::function<void(QWidget*)> attachMenu,
                                      std::function<bool()> closeRequested)
-    : menuActions_(std::move(menuActions))
+    : attachMenu_(std::move(attachMenu))
     , closeRequested_(std::move(closeRequested)) {}
 
 QtStandardWindows::~QtStandardWindows() = default;
@@ -32,7 +30,9 @@ void QtStandardWindows::createOperationsWindow(Callbacks callbacks) {
     controller_->usePreviousSettingsClickedCallback =
         std::move(callbacks.usePreviousSettingsClicked);
     controller_->window()->closeRequestedCallback = closeRequested_;
-    controller_->setMenuActions(menuActions_);
+    if (attachMenu_) {
+        attachMenu_(controller_->window());
+    }
 }
 
 bool QtStandardWindows::isApplicationHidden() const {

@@ -2,12 +2,11 @@
 
 #include "App/StandardWindows.h"
 
-#include <QList>
-
 #include <chrono>
+#include <functional>
 #include <memory>
 
-class QAction;
+class QWidget;
 
 namespace orlix {
 
@@ -20,9 +19,10 @@ class QtStandardWindows final : public StandardWindows {
 public:
     static constexpr std::chrono::milliseconds fadeDuration{300};
 
-    // `menuActions` are the drop window's menu; `closeRequested` answers whether closing it may
-    // quit Orlix.
-    QtStandardWindows(QList<QAction*> menuActions, std::function<bool()> closeRequested);
+    // `attachMenu` gives the drop window its menu; `closeRequested` answers whether closing it
+    // may quit Orlix.
+    QtStandardWindows(std::function<void(QWidget*)> attachMenu,
+                      std::function<bool()> closeRequested);
     ~QtStandardWindows() override;
 
     bool hasOperationsWindow() const override;
@@ -36,7 +36,7 @@ public:
     OperationsWindowController* operationsWindowController() const { return controller_.get(); }
 
 private:
-    QList<QAction*> menuActions_;
+    std::function<void(QWidget*)> attachMenu_;
     std::function<bool()> closeRequested_;
     std::unique_ptr<OperationsWindowController> controller_;
     bool firstShowing_ = true;

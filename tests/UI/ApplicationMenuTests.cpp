@@ -1,16 +1,28 @@
 #include "App/AppDelegate.h"
 #include "App/ApplicationMenu.h"
+#include "App/QuitConfirmation.h"
 #include "Platform/MainQueue.h"
 #include "Platform/RunLoop.h"
+#include "Platform/ScopedManualClock.h"
 #include "Support/FakeUpdater.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/TemporaryDirectory.h"
+#include "Support/TestImages.h"
+#include "TaskProcessing/Eventually.h"
+#include "UI/ActivityWindow/StackViewActivityWindowController.h"
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
+
+#include <filesystem>
+#include <optional>
 
 namespace orlix {
 namespace {
@@ -92,6 +104,125 @@ TEST_F(ApplicationMenuTests, ContactSupportIsThereOnlyWithAnAddress) {
         std::make_shared<RecentDocuments>(std::make_shared<UserDefaults>("co.corvendal.Orlix")),
         QStringLiteral("help@example.org"));
     EXPECT_TRUE(titles(withAddress).contains("Contact Support"));
+}
+
+// The program's activity window with the menu, during a run of 30 images whose batches wait for
+// the clock, and the real question.
+class QuitDuringARunTests : public ::testing::Test {
+protected:
+    QuitDuringARunTests() {
+        MainQueue::setExecutor(loop);
+        std::filesystem::create_directories(inputs);
+        AppDelegate::Services services;
+        services.processingEnvironment = {
+            nullptr, nullptr,
+            [this] {
+                auto made = std::make_shared<StackViewActivityWindowController>();
+                made->loadWindow();
+                menu.attach(made->window());
+                activity = made;
+                return made;
+            },
+            [] {}};
+        services.confirmQuitWhileProcessing = QuitConfirmation::askWhileProcessing;
+        services.exit = [this](int status) { exitStatus = status; };
+        services.noteRecentDocument = [this](const Url&) { ++queued; };
+        delegate = AppDelegate::create(std::move(services));
+        delegate->applicationDidFinishLaunching();
+    }
+    ~QuitDuringARunTests() override {
+        delegate.reset();
+        loop->runUntilIdle();
+        MainQueue::setExecutor(nullptr);
+    }
+
+    void startALongRun() {
+        std::vector<std::string> files;
+        for (int i = 0; i < 30; ++i) {
+            const auto path = inputs / (std::to_string(i) + ".jpg");
+            testing::TestImages::writeJPEG(path, 32, 32, testing::TestImages::noise);
+            files.push_back(path.string());
+        }
+        delegate->addImages(files, {"-quick-optimize"});
+        ASSERT_TRUE(testing::eventually(*loop, [&] {
+            clock->advance(std::chrono::milliseconds(0));
+            return queued > 0 && window()->isVisible();
+        })) << queued;
+    }
+    QWidget* window() const { return activity ? activity->window() : nullptr; }
+
+    // Ctrl+Q in `target`; the question that comes up is answered with the button titled `answer`.
+    // The question's text, empty when none came.
+    QString quitWithKeyIn(QWidget* target, const QString& answer) {
+        QString asked;
+        QTimer answering;
+        QObject::connect(&answering, &QTimer::timeout, [&] {
+            auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!question) {
+                return;
+            }
+            asked = question->text();
+            for (auto* button : question->buttons()) {
+                if (button->text() == answer) {
+                    button->click();
+                }
+            }
+        });
+        answering.start(10);
+        target->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(target));
+        QTest::keyClick(target, Qt::Key_Q, Qt::ControlModifier);
+        return asked;
+    }
+    std::size_t outputs() const {
+        std::size_t count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(inputs)) {
+            count += entry.path().stem().string().ends_with("-orlix");
+        }
+        return count;
+    }
+
+    testing::TemporaryDirectory home;
+    testing::ScopedEnvironment configVariable{"XDG_CONFIG_HOME", (home.path() / "config").string()};
+    testing::ScopedManualClock clock;
+    std::filesystem::path inputs = home.path() / "in";
+    std::shared_ptr<RunLoop> loop = std::make_shared<RunLoop>();
+    QObject owner;
+    ApplicationMenu menu{
+        &owner, [this] { return delegate.get(); },
+        std::make_shared<RecentDocuments>(std::make_shared<UserDefaults>("co.corvendal.Orlix")),
+        QString()};
+    std::shared_ptr<StackViewActivityWindowController> activity;
+    std::shared_ptr<AppDelegate> delegate;
+    int queued = 0;
+    std::optional<int> exitStatus;
+};
+
+TEST_F(QuitDuringARunTests, CtrlQInAnyWindowAsksAndOnlyQuitEndsTheRunAndOrlix) {
+    startALongRun();
+    EXPECT_EQ(window()->actions(), menu.actions()) << "the drop window's menu";
+    EXPECT_EQ(window()->contextMenuPolicy(), Qt::ActionsContextMenu);
+
+    const QString question =
+        "Are you sure you want to quit while images are still being processed?";
+    EXPECT_EQ(quitWithKeyIn(window(), "Cancel"), question);
+    EXPECT_FALSE(exitStatus.has_value());
+    // The run goes on: the next batch falls due and its images are queued.
+    const int before = queued;
+    ASSERT_TRUE(testing::eventually(*loop, [&] {
+        clock->advance(std::chrono::milliseconds(100));
+        return queued > before;
+    }));
+
+    // Another window of Orlix, without the menu (as the preferences window).
+    QWidget other;
+    other.show();
+    EXPECT_EQ(quitWithKeyIn(&other, "Quit"), question);
+    EXPECT_EQ(exitStatus, 0);
+    EXPECT_LT(outputs(), 30u) << "the run was cancelled";
+    for (const auto& entry : std::filesystem::directory_iterator(inputs)) {
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << "nothing half written";
+    }
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 #include "UI/DropWindow/LargeOperationsViewController.h"
 #include "UI/DropWindow/OperationsWindow.h"
 
-#include <QAction>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -122,15 +121,6 @@ void OperationsWindowController::placeOnScreen(const QScreen* screen) {
     const QRect area = screen->geometry();
     window_->move(area.left() + (area.width() - window_->width()) / 2,
                   area.top() + int(windowTopMargin));
-}
-
-void OperationsWindowController::setMenuActions(const QList<QAction*>& actions) {
-    OperationsWindow* target = window();
-    for (auto* action : actions) {
-        action->setShortcutContext(Qt::WindowShortcut);
-        target->addAction(action);
-    }
-    target->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 } // namespace orlix

@@ -9,7 +9,6 @@
 #include <memory>
 #include <vector>
 
-class QAction;
 class QMimeData;
 class QScreen;
 
@@ -51,8 +50,6 @@ public:
     static bool isDragAccepted(const QMimeData* pasteboard);
     // The window's top edge lies a fixed margin below the top of its screen, centred across it.
     void placeOnScreen(const QScreen* screen);
-    // The window's menu (the context menu and the keys of its items).
-    void setMenuActions(const QList<QAction*>& actions);
 
 private:
     void windowDidLoad();
