@@ -11,11 +11,11 @@
 #include "Desktop/DBusDistributedNotificationCenter.h"
 #include "Desktop/DockBadger.h"
 #include "Desktop/FreedesktopFileRevealer.h"
-#include "Desktop/FreedesktopUserNotifier.h"
 #include "Desktop/PackageKitUpdater.h"
 #include "Desktop/QtLocalizer.h"
 #include "Desktop/QtMainExecutor.h"
 #include "Desktop/QuitSignalNotifier.h"
+#include "Desktop/SessionUserNotifier.h"
 #include "Desktop/XdgAutostartLoginItem.h"
 #include "Export/ImageUtilsClient.h"
 #include "Platform/MainQueue.h"
@@ -68,7 +68,7 @@ OrlixApplication::~OrlixApplication() {
 
 AppDelegate::Services OrlixApplication::services(QApplication& application) {
     AppDelegate::Services services;
-    services.userNotifier = std::make_shared<FreedesktopUserNotifier>();
+    services.userNotifier = std::make_shared<SessionUserNotifier>();
     services.fileRevealer = std::make_shared<FreedesktopFileRevealer>();
     services.distributedCenter = std::make_shared<DBusDistributedNotificationCenter>();
     services.updater = std::make_shared<PackageKitUpdater>(
@@ -179,6 +179,11 @@ int OrlixApplication::run(QApplication& application) {
     instance_->setActivateHandler([weak] {
         if (const auto delegate = weak.lock()) {
             delegate->reopen();
+        }
+    });
+    instance_->setRevealResultFilesHandler([weak](const std::vector<std::string>& paths) {
+        if (const auto delegate = weak.lock()) {
+            delegate->revealResultFiles(paths);
         }
     });
     installQuitRoutes(application);

@@ -15,6 +15,9 @@ public:
     using OpenHandler = std::function<void(const std::vector<std::string>& paths,
                                            const std::vector<std::string>& arguments)>;
     using ActivateHandler = std::function<void()>;
+    // The result paths of a notification the user clicked after the desktop kept it (Orlix may
+    // have been started for the click); on the main thread.
+    using RevealHandler = std::function<void(const std::vector<std::string>& resultPaths)>;
     // True while this instance is quitting: it then refuses every request, so that the launch
     // that sent it runs on its own instead of handing its files to a program on its way out.
     using QuittingCheck = std::function<bool()>;
@@ -24,6 +27,7 @@ public:
     virtual bool claim() = 0;
     virtual void setOpenHandler(OpenHandler handler) = 0;
     virtual void setActivateHandler(ActivateHandler handler) = 0;
+    virtual void setRevealResultFilesHandler(RevealHandler handler) = 0;
     virtual void setQuittingCheck(QuittingCheck check) = 0;
     // From a later launch: hands the files and this launch's arguments to the running instance
     // (or only activates it when there are none). False when it could not be reached or refused.

@@ -1,6 +1,7 @@
 #include "Desktop/DBusApplicationInstance.h"
 
 #include "Desktop/BusDaemonCall.h"
+#include "Desktop/UserNotifier.h"
 #include "Platform/Url.h"
 
 #include <QDBusArgument>
@@ -12,6 +13,7 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -38,16 +40,16 @@ int timeoutMilliseconds() {
 }
 
 // Inside a variant, an "as" usually arrives as a QStringList, but a sender may wrap it so that Qt
-// hands over the raw argument instead.
-std::vector<std::string> stringList(const QVariant& value) {
+// hands over the raw argument instead. None when the value is something else.
+std::optional<std::vector<std::string>> stringList(const QVariant& value) {
     QStringList list;
     if (value.metaType() == QMetaType::fromType<QStringList>()) {
         list = value.toStringList();
-    } else if (value.metaType() == QMetaType::fromType<QDBusArgument>()) {
-        const auto argument = value.value<QDBusArgument>();
-        if (argument.currentSignature() == QLatin1String("as")) {
-            argument >> list;
-        }
+    } else if (value.metaType() == QMetaType::fromType<QDBusArgument>() &&
+               value.value<QDBusArgument>().currentSignature() == QLatin1String("as")) {
+        value.value<QDBusArgument>() >> list;
+    } else {
+        return std::nullopt;
     }
     std::vector<std::string> strings;
     strings.reserve(static_cast<std::size_t>(list.size()));
@@ -55,6 +57,35 @@ std::vector<std::string> stringList(const QVariant& value) {
         strings.push_back(string.toStdString());
     }
     return strings;
+}
+
+// The same for an "a{sv}", which Qt hands over raw inside a variant.
+std::optional<QVariantMap> dictionary(const QVariant& value) {
+    if (value.metaType() == QMetaType::fromType<QVariantMap>()) {
+        return value.toMap();
+    }
+    if (value.metaType() != QMetaType::fromType<QDBusArgument>() ||
+        value.value<QDBusArgument>().currentSignature() != QLatin1String("a{sv}")) {
+        return std::nullopt;
+    }
+    QVariantMap map;
+    value.value<QDBusArgument>() >> map;
+    return map;
+}
+
+// The target of the reveal action is the notification's user info; its result paths, or none
+// when they are missing or of another type.
+std::optional<std::vector<std::string>> resultPaths(const QVariantList& parameter) {
+    if (parameter.size() != 1) {
+        return std::nullopt;
+    }
+    const auto userInfo = dictionary(parameter.constFirst());
+    const auto paths = userInfo ? userInfo->find(QString::fromLatin1(UserNotifier::resultPathsKey))
+                                : QVariantMap::const_iterator();
+    if (!userInfo || paths == userInfo->cend()) {
+        return std::nullopt;
+    }
+    return stringList(*paths);
 }
 
 } // namespace
@@ -67,6 +98,7 @@ class ApplicationEndpoint : public QObject, protected QDBusContext {
 public:
     ApplicationInstance::OpenHandler openHandler;
     ApplicationInstance::ActivateHandler activateHandler;
+    ApplicationInstance::RevealHandler revealHandler;
     ApplicationInstance::QuittingCheck quittingCheck;
 
 public slots:
@@ -85,7 +117,8 @@ public slots:
             }
         }
         // Only a launch of Orlix sends its arguments; a file manager's "Open With" sends none.
-        auto arguments = stringList(platformData.value(kArgumentsKey));
+        auto arguments =
+            stringList(platformData.value(kArgumentsKey)).value_or(std::vector<std::string>());
         answerLater([this, paths = std::move(paths), arguments = std::move(arguments)] {
             if (paths.empty()) {
                 activate();
@@ -95,13 +128,21 @@ public slots:
         });
     }
 
-    // Orlix exports no actions; the launcher may still ask, and gets the window.
+    // A click on a notification of Orlix's that the desktop kept (also once Orlix has gone, when
+    // the bus starts Orlix for it) asks for its result files. Orlix has no other action; the
+    // launcher may still ask, and gets the window.
     void ActivateAction(const QString& name, const QVariantList& parameter,
                         const QVariantMap& platformData) {
-        Q_UNUSED(name);
-        Q_UNUSED(parameter);
         Q_UNUSED(platformData);
-        answerLater([this] { activate(); });
+        if (name != QLatin1String(UserNotifier::revealResultFilesAction)) {
+            answerLater([this] { activate(); });
+            return;
+        }
+        answerLater([this, paths = resultPaths(parameter)] {
+            if (paths && revealHandler) {
+                revealHandler(*paths);
+            }
+        });
     }
 
 private:
@@ -184,6 +225,10 @@ void DBusApplicationInstance::setOpenHandler(OpenHandler handler) {
 
 void DBusApplicationInstance::setActivateHandler(ActivateHandler handler) {
     endpoint_->activateHandler = std::move(handler);
+}
+
+void DBusApplicationInstance::setRevealResultFilesHandler(RevealHandler handler) {
+    endpoint_->revealHandler = std::move(handler);
 }
 
 void DBusApplicationInstance::setQuittingCheck(QuittingCheck check) {

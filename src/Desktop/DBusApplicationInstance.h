@@ -26,6 +26,7 @@ public:
     bool claim() override;
     void setOpenHandler(OpenHandler handler) override;
     void setActivateHandler(ActivateHandler handler) override;
+    void setRevealResultFilesHandler(RevealHandler handler) override;
     void setQuittingCheck(QuittingCheck check) override;
     bool forward(const std::vector<std::string>& paths,
                  const std::vector<std::string>& arguments) override;

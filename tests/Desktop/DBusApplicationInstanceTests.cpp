@@ -99,6 +99,39 @@ TEST_F(DBusApplicationInstanceTests, OpensOnlyLocalFilesOfTheUrisItIsSent) {
     EXPECT_EQ(opened.size(), 1u);
 }
 
+// What the desktop sends for a click on a notification it kept: Orlix's reveal action, with the
+// notification's user info as its target.
+TEST_F(DBusApplicationInstanceTests, TheRevealActionHandsOverTheResultPathsOfItsTarget) {
+    DBusApplicationInstance running(*runningBus);
+    watch(running);
+    std::vector<std::vector<std::string>> revealed;
+    running.setRevealResultFilesHandler([&](const auto& paths) { revealed.push_back(paths); });
+    ASSERT_TRUE(running.claim());
+
+    const auto key = QStringLiteral("OXUserNotificationResultPathsKey");
+    const auto activateAction = [&](const QString& name, const QVariantList& parameter) {
+        auto message = QDBusMessage::createMethodCall(
+            QStringLiteral("co.corvendal.Orlix"), QStringLiteral("/co/corvendal/Orlix"),
+            QStringLiteral("org.freedesktop.Application"), QStringLiteral("ActivateAction"));
+        message << name << parameter << QVariantMap();
+        laterBus->asyncCall(message, 5000);
+    };
+    const auto reveal = QStringLiteral("reveal-result-files");
+    activateAction(reveal, {QVariantMap{{key, QStringList{QStringLiteral("/out/a b-orlix.png"),
+                                                          QStringLiteral("/out/c-orlix.jpg")}}}});
+    ASSERT_TRUE(runEventLoopUntil([&] { return revealed.size() == 1; }));
+    EXPECT_THAT(revealed[0], ElementsAre("/out/a b-orlix.png", "/out/c-orlix.jpg"));
+
+    // Paths of another type, no key, no target: nothing to reveal, and no window either.
+    activateAction(reveal, {QVariantMap{{key, QStringLiteral("/out/a-orlix.png")}}});
+    activateAction(reveal, {QVariantMap{{QStringLiteral("paths"), QStringList{}}}});
+    activateAction(reveal, {});
+    // Any other action only brings Orlix forward; requests are carried out in order.
+    activateAction(QStringLiteral("preferences"), {});
+    ASSERT_TRUE(runEventLoopUntil([&] { return activations == 1; }));
+    EXPECT_EQ(revealed.size(), 1u);
+}
+
 TEST_F(DBusApplicationInstanceTests, TheNameIsFreeOnceTheInstanceHasGoneAndNobodyIsReachedThen) {
     {
         DBusApplicationInstance running(*runningBus);

@@ -1,12 +1,11 @@
 #include "Desktop/FreedesktopFileRevealer.h"
 
 #include "DesktopTestSupport.h"
+#include "FakeFileManager.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QDBusContext>
-#include <QObject>
 #include <QStringList>
 
 #include <filesystem>
@@ -16,40 +15,12 @@ namespace orlix {
 namespace {
 
 using ::testing::ElementsAre;
+using testing::FakeFileManager;
 using testing::FakeServiceHost;
 using ::testing::IsEmpty;
-using testing::WatchedValue;
 
 const QString kService = QStringLiteral("org.freedesktop.FileManager1");
 const QString kPath = QStringLiteral("/org/freedesktop/FileManager1");
-
-} // namespace
-
-// A file manager that shows nothing, or refuses every request.
-class FakeFileManager : public QObject, protected QDBusContext {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
-
-public:
-    explicit FakeFileManager(bool refuses)
-        : refuses_(refuses) {}
-
-    WatchedValue<std::vector<QStringList>> requests;
-
-public slots:
-    void ShowItems(const QStringList& uris, const QString& startupId) {
-        Q_UNUSED(startupId);
-        requests.update([&](auto& all) { all.push_back(uris); });
-        if (refuses_) {
-            sendErrorReply(QDBusError::Failed, QStringLiteral("cannot show these"));
-        }
-    }
-
-private:
-    bool refuses_;
-};
-
-namespace {
 
 class FreedesktopFileRevealerTests : public testing::SessionBusTest {
 protected:
@@ -109,5 +80,3 @@ TEST_F(FreedesktopFileRevealerTests, OpensTheFoldersWhenTheFileManagerRefusesOrI
 
 } // namespace
 } // namespace orlix
-
-#include "FreedesktopFileRevealerTests.moc"

@@ -1,6 +1,7 @@
 #include "Desktop/FreedesktopUserNotifier.h"
 
 #include "DesktopTestSupport.h"
+#include "FakeNotificationServer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,50 +19,13 @@ namespace {
 
 using testing::BusConnection;
 using ::testing::ElementsAre;
+using testing::FakeNotificationServer;
 using testing::FakeServiceHost;
 using ::testing::IsEmpty;
 using testing::runEventLoopUntil;
-using testing::WatchedValue;
 
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
-
-struct NotifyCall {
-    QString appName;
-    uint replacesId = 0;
-    QString appIcon;
-    QString summary;
-    QString body;
-    QStringList actions;
-    QVariantMap hints;
-    int expireTimeout = 0;
-};
-
-} // namespace
-
-// A notification server that shows nothing and numbers the notifications from 1.
-class FakeNotificationServer : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-
-public:
-    WatchedValue<std::vector<NotifyCall>> calls;
-
-public slots:
-    uint Notify(const QString& appName, uint replacesId, const QString& appIcon,
-                const QString& summary, const QString& body, const QStringList& actions,
-                const QVariantMap& hints, int expireTimeout) {
-        uint id = 0;
-        calls.update([&](auto& all) {
-            all.push_back(
-                {appName, replacesId, appIcon, summary, body, actions, hints, expireTimeout});
-            id = static_cast<uint>(all.size());
-        });
-        return id;
-    }
-};
-
-namespace {
 
 class FreedesktopUserNotifierTests : public testing::SessionBusTest {
 protected:
@@ -134,5 +98,3 @@ TEST_F(FreedesktopUserNotifierTests, WithoutAServerOrABusNothingIsShownAndFlushD
 
 } // namespace
 } // namespace orlix
-
-#include "FreedesktopUserNotifierTests.moc"

@@ -1,7 +1,11 @@
+#include "Desktop/DesktopTestSupport.h"
+#include "Desktop/FakeFileManager.h"
+#include "Desktop/FakeGtkNotificationServer.h"
 #include "Export/ImageUtilsSocketFolder.h"
 #include "Model/Preferences.h"
 #include "Program/ChildProcess.h"
 #include "Program/PrivateSessionBus.h"
+#include "Program/ReportingServer.h"
 #include "Program/SessionHelpers.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/TemporaryDirectory.h"
@@ -12,7 +16,9 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusVariant>
+#include <QUrl>
 #include <QVariantMap>
 
 #include <csignal>
@@ -42,8 +48,10 @@ protected:
         fs::create_directories(runtime);
         fs::permissions(runtime, fs::perms::owner_all);
     }
-    // Every start of Orlix starts a helper too: none outlives the test.
+    // Every start of Orlix starts a helper too: none outlives the test, nor does an Orlix that
+    // the bus started.
     ~OrlixProgramTests() override {
+        endTheRunningOrlix();
         helpers.endAll();
         QDBusConnection::disconnectFromBus(kProbeName);
     }
@@ -121,6 +129,40 @@ protected:
     // One helper of this build on the session's bus, answering as the owner of its name.
     bool oneHelperOfThisBuild() {
         return helpers.running().size() == 1 && helperVersion() == ORLIX_VERSION;
+    }
+
+    // The environment of the programs the bus starts, as a desktop session hands its own to its
+    // bus: this test's home, and the offscreen platform.
+    bool setActivationEnvironment() {
+        QMap<QString, QString> environment;
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "QT_QPA_PLATFORM",
+                                 "DBUS_SYSTEM_BUS_ADDRESS"}) {
+            if (const char* value = std::getenv(name)) {
+                environment.insert(QString::fromLatin1(name), QString::fromLocal8Bit(value));
+            }
+        }
+        qDBusRegisterMetaType<QMap<QString, QString>>();
+        auto update = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("UpdateActivationEnvironment"));
+        update << QVariant::fromValue(environment);
+        return probe().call(update, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
+    }
+
+    // Ends an Orlix that owns the session's name though no test process holds it (the bus started
+    // it), and waits for the name to be free.
+    void endTheRunningOrlix() {
+        auto question = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"));
+        question << QStringLiteral("co.corvendal.Orlix");
+        const auto owner = [&] { return probe().call(question, QDBus::Block, 5000); };
+        const auto reply = owner();
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+            return;
+        }
+        ::kill(static_cast<pid_t>(reply.arguments().constFirst().toUInt()), SIGTERM);
+        EXPECT_TRUE(until([&] { return owner().type() != QDBusMessage::ReplyMessage; }));
     }
 
     static inline const QString kProbeName = QStringLiteral("orlix-test-probe");
@@ -287,6 +329,66 @@ TEST_F(OrlixProgramTests, NoHelperInstallTouchesNeitherTheEntryNorTheHelper) {
     EXPECT_EQ(orlix->ending(kBound), "exit 0");
     EXPECT_FALSE(fs::exists(autostartEntry));
     EXPECT_TRUE(helpers.running().empty());
+}
+
+// GNOME Shell keeps the notification of a run after Orlix has quit. Its click asks the session
+// bus for Orlix's action with the notification's target, and the bus starts Orlix from its service
+// file to carry it out.
+TEST_F(OrlixProgramTests, AClickOnANotificationKeptAfterOrlixQuitStartsOrlixToRevealTheOutputs) {
+    std::ofstream(bus.serviceFolder() / "co.corvendal.Orlix.service")
+        << "[D-BUS Service]\nName=co.corvendal.Orlix\nExec=" ORLIX_PROGRAM "\n";
+    ASSERT_TRUE(setActivationEnvironment());
+    testing::FakeServiceHost desktop(QStringLiteral("orlix-test-desktop"));
+    auto* shell = new testing::FakeGtkNotificationServer;
+    auto* fileManager = new testing::FakeFileManager;
+    ASSERT_TRUE(desktop.publish(shell, QStringLiteral("org.gtk.Notifications"),
+                                QStringLiteral("/org/gtk/Notifications")));
+    ASSERT_TRUE(desktop.publish(fileManager, QStringLiteral("org.freedesktop.FileManager1"),
+                                QStringLiteral("/org/freedesktop/FileManager1")));
+
+    // On a window system Orlix shows its activity window without becoming the active
+    // application, so the end of the run is notified; the offscreen platform activates every
+    // window it shows.
+    testing::ReportingServer xServer(
+        {"Xvfb", "-displayfd", "3", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+    ASSERT_FALSE(xServer.report().empty()) << "Xvfb did not start";
+    std::unique_ptr<ChildProcess> run;
+    {
+        testing::ScopedEnvironment platform{"QT_QPA_PLATFORM", "xcb"};
+        testing::ScopedEnvironment display{"DISPLAY", ":" + xServer.report()};
+        run = launch({"-no-helper-install", "-quick-optimize", image("a.jpg"), image("b c.jpg")});
+    }
+    ASSERT_EQ(run->ending(kBound), "exit 0");
+    const auto shown = [&](std::size_t request) {
+        const auto requests = fileManager->requests.get();
+        std::vector<std::string> paths;
+        for (const auto& uri : requests.at(request)) {
+            paths.push_back(QUrl(uri).toLocalFile().toStdString());
+        }
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    };
+    const std::vector<std::string> outputs{(inputs / "a-orlix.jpg").string(),
+                                           (inputs / "b c-orlix.jpg").string()};
+    ASSERT_EQ(fileManager->requests.get().size(), 1u) << "the run's own reveal";
+    EXPECT_EQ(shown(0), outputs);
+    const auto kept = shell->added.get();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].applicationId, QStringLiteral("co.corvendal.Orlix"));
+    ASSERT_EQ(kept[0].defaultAction, QStringLiteral("app.reveal-result-files"));
+
+    // The click, as the shell makes it: the action without "app.", its target as the parameter.
+    auto click = QDBusMessage::createMethodCall(
+        QStringLiteral("co.corvendal.Orlix"), QStringLiteral("/co/corvendal/Orlix"),
+        QStringLiteral("org.freedesktop.Application"), QStringLiteral("ActivateAction"));
+    click << QStringLiteral("reveal-result-files") << QVariantList{kept[0].defaultActionTarget}
+          << QVariantMap();
+    const int bound = static_cast<int>(std::chrono::milliseconds(kBound).count());
+    EXPECT_EQ(probe().call(click, QDBus::Block, bound).type(), QDBusMessage::ReplyMessage);
+    ASSERT_TRUE(
+        fileManager->requests.waitUntil([](const auto& all) { return all.size() == 2; }, kBound));
+    EXPECT_EQ(shown(1), outputs);
+    EXPECT_TRUE(answersRequests()) << "then it goes on as a launch without files";
 }
 
 } // namespace

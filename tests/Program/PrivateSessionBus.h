@@ -1,30 +1,32 @@
 #pragma once
 
-#include <sys/types.h>
+#include "Program/ReportingServer.h"
+#include "Support/TemporaryDirectory.h"
 
+#include <filesystem>
+#include <memory>
 #include <string>
 
 namespace orlix::testing {
 
 // A session bus of the test's own, so that the programs it starts find each other and nothing of
-// the user's session; ended at the end.
+// the user's session: it starts only the services of its own folder. Ended at the end.
 class PrivateSessionBus {
 public:
     PrivateSessionBus();
-    ~PrivateSessionBus();
-    PrivateSessionBus(const PrivateSessionBus&) = delete;
-    PrivateSessionBus& operator=(const PrivateSessionBus&) = delete;
 
     // Empty when the bus did not start.
-    const std::string& address() const { return address_; }
+    const std::string& address() const { return daemon_->report(); }
+    // Where the bus looks for the services it starts on demand (`.service` files).
+    std::filesystem::path serviceFolder() const { return folder_.path() / "services"; }
     // Ends the bus daemon now, as at the end of a session.
-    void end();
+    void end() { daemon_->end(); }
 
 private:
-    std::string readAddress(int descriptor);
+    std::filesystem::path writeConfiguration() const;
 
-    pid_t pid_ = -1;
-    std::string address_;
+    TemporaryDirectory folder_;
+    std::unique_ptr<ReportingServer> daemon_;
 };
 
 } // namespace orlix::testing
