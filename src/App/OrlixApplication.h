@@ -6,7 +6,6 @@
 #include "App/RecentDocuments.h"
 #include "Desktop/ApplicationInstance.h"
 
-
 #include <chrono>
 #include <memory>
 #include <optional>
