@@ -276,15 +276,8 @@ bool DBusApplicationInstance::waitUntilReleased(std::chrono::milliseconds timeou
 }
 
 bool DBusApplicationInstance::nameHasOwner() {
-    if (!connection_.isConnected()) {
-        return false;
-    }
-    auto question = busDaemonCall(QStringLiteral("NameHasOwner"));
-    question << kServiceName;
-    const QDBusMessage reply = connection_.call(question, QDBus::Block, timeoutMilliseconds());
     // A bus that cannot answer holds nobody back.
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
-           reply.arguments().constFirst().toBool();
+    return busNameHasOwner(connection_, kServiceName, timeoutMilliseconds());
 }
 
 } // namespace orlix

@@ -36,14 +36,7 @@ GtkUserNotifier::GtkUserNotifier(QDBusConnection connection)
     : connection_(std::move(connection)) {}
 
 bool GtkUserNotifier::isAvailable() {
-    if (!connection_.isConnected()) {
-        return false;
-    }
-    auto question = busDaemonCall(QStringLiteral("NameHasOwner"));
-    question << kService;
-    const auto reply = connection_.call(question, QDBus::Block, timeoutMilliseconds());
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
-           reply.arguments().constFirst().toBool();
+    return busNameHasOwner(connection_, kService, timeoutMilliseconds());
 }
 
 void GtkUserNotifier::deliver(const std::string& title, const std::string& informativeText,

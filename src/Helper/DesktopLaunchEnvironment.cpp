@@ -45,14 +45,8 @@ DesktopLaunchEnvironment::DesktopLaunchEnvironment(QDBusConnection connection,
     , candidates_(std::move(candidates)) {}
 
 bool DesktopLaunchEnvironment::isRunning(const std::string& bundleIdentifier) {
-    if (!connection_.isConnected()) {
-        return false;
-    }
-    auto request = busDaemonCall(QStringLiteral("NameHasOwner"));
-    request << QString::fromStdString(bundleIdentifier);
-    const auto reply = connection_.call(request, QDBus::Block, timeoutMilliseconds());
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
-           reply.arguments().constFirst().toBool();
+    return busNameHasOwner(connection_, QString::fromStdString(bundleIdentifier),
+                           timeoutMilliseconds());
 }
 
 void DesktopLaunchEnvironment::activate(const std::string& bundleIdentifier) {
