@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include <utility>
+
 namespace orlix {
 namespace {
 
@@ -29,46 +31,43 @@ TEST(ViewHelpersTests, AScreenFrameAddsUpThePositionsFromTheWindowDown) {
     EXPECT_EQ(screenFrame(&tool), QRect(10, 10, 50, 50));
 }
 
-TEST(ViewHelpersTests, APinnedViewKeepsItsInsetsFromEachEdgeOfItsParent) {
-    QWidget parent;
-    auto* back = new QWidget(&parent);
-    auto* front = new QWidget(&parent);
+// A parent without a layout takes one that lays its pinned views on top of each other; a parent
+// that lays out other children itself goes on doing so, and the pinned view lies over them.
+TEST(ViewHelpersTests, APinnedViewKeepsItsInsetsFromEachEdgeWhateverLaysOutItsParent) {
+    QWidget bare;
+    auto* back = new QWidget(&bare);
+    auto* front = new QWidget(&bare);
     pinToSuperview(back, 0, 0, 0, 0);
     pinToSuperview(front, 8, 4, 8, 4);
-    parent.resize(200, 100);
-    parent.show();
-    EXPECT_EQ(back->geometry(), QRect(0, 0, 200, 100));
-    EXPECT_EQ(front->geometry(), QRect(8, 4, 184, 92));
-    parent.resize(300, 50);
-    EXPECT_EQ(front->geometry(), QRect(8, 4, 284, 42));
-    EXPECT_GT(parent.children().indexOf(front), parent.children().indexOf(back))
+    QWidget columned;
+    auto* column = new QVBoxLayout(&columned);
+    auto* label = new QLabel(QStringLiteral("text"), &columned);
+    column->addWidget(label);
+    auto* cover = new QWidget(&columned);
+    column->addWidget(cover);
+    pinToSuperview(cover, 8, 4, 8, 4);
+
+    for (const auto& [parent, pinned] : {std::pair{&bare, front}, std::pair{&columned, cover}}) {
+        SCOPED_TRACE(parent == &bare ? "no layout" : "a layout of its own");
+        parent->resize(200, 100);
+        parent->show();
+        EXPECT_EQ(pinned->geometry(), QRect(8, 4, 184, 92));
+        parent->resize(300, 60);
+        EXPECT_EQ(pinned->geometry(), QRect(8, 4, 284, 52));
+    }
+    EXPECT_EQ(back->geometry(), QRect(0, 0, 300, 60));
+    EXPECT_GT(bare.children().indexOf(front), bare.children().indexOf(back))
         << "pinned later, it lies above";
+    EXPECT_EQ(columned.layout(), column);
+    EXPECT_EQ(column->indexOf(cover), -1) << "taken out of the column";
+    EXPECT_EQ(label->width(), 300 - 2 * column->contentsMargins().left())
+        << "the column still lays out the label";
 
     QWidget orphan;
     orphan.setGeometry(1, 2, 3, 4);
     pinToSuperview(&orphan, 8, 4, 8, 4);
     EXPECT_EQ(orphan.geometry(), QRect(1, 2, 3, 4)) << "without a parent nothing happens";
     EXPECT_EQ(orphan.layout(), nullptr);
-}
-
-// A parent that lays out its children itself keeps doing so; the pinned view lies over them.
-TEST(ViewHelpersTests, APinnedViewFollowsAParentThatHasALayoutOfItsOwn) {
-    QWidget parent;
-    auto* column = new QVBoxLayout(&parent);
-    auto* label = new QLabel(QStringLiteral("text"), &parent);
-    column->addWidget(label);
-    auto* cover = new QWidget(&parent);
-    column->addWidget(cover);
-    pinToSuperview(cover, 8, 4, 8, 4);
-    parent.resize(200, 100);
-    parent.show();
-    EXPECT_EQ(cover->geometry(), QRect(8, 4, 184, 92));
-    EXPECT_EQ(column->indexOf(cover), -1) << "taken out of the column";
-    EXPECT_EQ(parent.layout(), column);
-    parent.resize(240, 120);
-    EXPECT_EQ(cover->geometry(), QRect(8, 4, 224, 112));
-    EXPECT_EQ(label->width(), 240 - 2 * column->contentsMargins().left())
-        << "the column still lays out the label";
 }
 
 } // namespace
