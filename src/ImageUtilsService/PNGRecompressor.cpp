@@ -5,8 +5,8 @@
 #include "ImageUtilsService/PNGPixelDecoder.h"
 #include "ImageUtilsService/PNGRowFilter.h"
 #include "ImageUtilsService/PNGRowLayout.h"
-#include "ImageUtilsService/WorkerThreads.h"
 #include "ImageUtilsService/ZopfliCompressor.h"
+#include "Platform/WorkerThreads.h"
 
 #include <zlib.h>
 

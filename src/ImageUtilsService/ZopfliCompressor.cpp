@@ -1,6 +1,6 @@
 #include "ImageUtilsService/ZopfliCompressor.h"
 
-#include "ImageUtilsService/WorkerThreads.h"
+#include "Platform/WorkerThreads.h"
 
 #include <zlib.h>
 #include <zopfli/deflate.h>

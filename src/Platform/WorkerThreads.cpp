@@ -1,4 +1,4 @@
-#include "ImageUtilsService/WorkerThreads.h"
+#include "Platform/WorkerThreads.h"
 
 #include "Platform/ProcessorInfo.h"
 
