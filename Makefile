@@ -1,6 +1,7 @@
 # Orlix: `make demo` runs the main job on sample images, `make test` builds and runs the tests.
-# Both install what is missing first (Debian packages; needs root or sudo). `make install
-# PREFIX=...` installs Orlix, `make package` builds its Debian package in build-package/.
+# Both install what is missing first (Debian packages; needs root or sudo; the tests read a photo
+# of ukui-wallpapers). `make install PREFIX=...` installs Orlix, `make package` builds its Debian
+# package in build-package/.
 
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
@@ -15,7 +16,8 @@ PACKAGES := build-essential cmake ninja-build pkg-config clang-format \
 	libgtest-dev libgmock-dev qt6-base-dev qt6-base-private-dev dbus-daemon xvfb xauth \
 	libxcb1-dev libxcb-xfixes0-dev x11-utils openbox xdotool \
 	librsvg2-bin xdg-utils libglib2.0-bin shared-mime-info \
-	clang libclang-rt-14-dev
+	clang libclang-rt-14-dev \
+	ukui-wallpapers
 
 # What building and checking the Debian package takes besides the build itself.
 PACKAGING_PACKAGES := debhelper dpkg-dev lintian desktop-file-utils appstream

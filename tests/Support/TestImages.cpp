@@ -1,5 +1,6 @@
 #include "Support/TestImages.h"
 
+#include "Export/BitmapImageRepWithMetadata.h"
 #include "Export/Codec/PNGWriter.h"
 #include "Export/JPEGCompressor.h"
 #include "Support/EncoderOutput.h"
@@ -76,6 +77,27 @@ void TestImages::writePNG(const std::filesystem::path& path, std::uint32_t width
     const auto file = takeEncoderOutput(encoded, data, length);
     ASSERT_TRUE(file);
     writeBytes(path, *file);
+}
+
+std::shared_ptr<const BitmapImageRep> TestImages::realPhoto() {
+    static const auto photo = [] {
+        const auto loaded =
+            BitmapImageRepWithMetadata::load(Url::fileUrl("/usr/share/backgrounds/string.jpg"));
+        return loaded ? loaded->bitmapImageRep() : nullptr;
+    }();
+    EXPECT_TRUE(photo) << "install ukui-wallpapers (make deps) for its photos";
+    return photo;
+}
+
+std::shared_ptr<const BitmapImageRep> TestImages::crop(const BitmapImageRep& bitmap,
+                                                       std::uint32_t x, std::uint32_t y,
+                                                       std::uint32_t width, std::uint32_t height) {
+    auto cropped = BitmapImageRep::make(width, height, bitmap.info());
+    const std::size_t samples = bitmap.samplesPerPixel();
+    for (std::uint32_t row = 0; row < height; ++row) {
+        std::copy_n(bitmap.row(y + row) + x * samples, width * samples, cropped->row(row));
+    }
+    return cropped;
 }
 
 std::array<std::uint8_t, 3> TestImages::noise(std::uint32_t x, std::uint32_t y) {

@@ -30,6 +30,15 @@ public:
     static void writeBytes(const std::filesystem::path& path,
                            const std::vector<std::uint8_t>& bytes);
 
+    // A photo nobody here made, as the program reads it: a wallpaper of Debian's ukui-wallpapers
+    // package (3640 x 2400, colour profile), which `make deps` installs. Fails the test when it
+    // is missing.
+    static std::shared_ptr<const BitmapImageRep> realPhoto();
+    // The rectangle (x, y, width, height) of a bitmap, in its layout.
+    static std::shared_ptr<const BitmapImageRep> crop(const BitmapImageRep& bitmap, std::uint32_t x,
+                                                      std::uint32_t y, std::uint32_t width,
+                                                      std::uint32_t height);
+
     // Noise that no encoder can shrink much, and that has no flat areas.
     static std::array<std::uint8_t, 3> noise(std::uint32_t x, std::uint32_t y);
     static std::array<std::uint8_t, 3> gradient(std::uint32_t x, std::uint32_t y);
