@@ -13,10 +13,6 @@ namespace {
 constexpr std::uint32_t thumbnailArea = 10000;
 constexpr std::uint8_t greyscaleQuality = 85;
 constexpr std::uint8_t noThumbnailQuality = 75;
-// A pixel row of the thumbnail can move the quality by a step, so the cheap reduction stays close
-// to the full filter: eight times the thumbnail's size before the Lanczos step, whose support then
-// stays below 96 taps however large the image.
-constexpr std::uint32_t boxMultiple = 8;
 
 } // namespace
 
@@ -30,15 +26,18 @@ std::uint8_t JPEGQualityCalculator::automaticJPEGQuality() const {
         return greyscaleQuality;
     }
     // Small images are enlarged to the thumbnail: the rule is calibrated on its size, the target
-    // area's.
-    const auto size =
-        BitmapResize::geometry({bitmapImageRep_->pixelsWide(), bitmapImageRep_->pixelsHigh()},
-                               ResizeConfig::targetArea(thumbnailArea), std::nullopt);
-    const auto thumbnail =
-        size ? BitmapResize::reduced(bitmapImageRep_, size->canvas, boxMultiple) : nullptr;
+    // area's. A single pixel row of the thumbnail can move the quality by a step, so it is the
+    // export's own resize, never a cheaper approximation.
+    const auto thumbnail = BitmapResize::resized(
+        bitmapImageRep_, ResizeConfig::targetArea(thumbnailArea), std::nullopt);
     if (!thumbnail) {
         return noThumbnailQuality;
     }
+    return thumbnailQuality(thumbnail);
+}
+
+std::uint8_t
+JPEGQualityCalculator::thumbnailQuality(const std::shared_ptr<const BitmapImageRep>& thumbnail) {
     const double share = flatShare(thumbnail);
     if (share < 0.03) {
         return 60;

@@ -24,6 +24,10 @@ public:
     // 85 for greyscale; 60 to 75 for colour; 75 when no thumbnail can be made.
     std::uint8_t automaticJPEGQuality() const;
 
+    // 60 to 75: the quality the flat share of a colour thumbnail gives, the thumbnail taken as it
+    // is.
+    static std::uint8_t thumbnailQuality(const std::shared_ptr<const BitmapImageRep>& thumbnail);
+
 private:
     // The share of the thumbnail that lies in kept flat areas, each pixel counted once.
     static double flatShare(const std::shared_ptr<const BitmapImageRep>& thumbnail);
