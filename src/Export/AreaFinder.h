@@ -14,8 +14,6 @@ namespace orlix {
 class AreaFinder {
 public:
     using PixelLocation = PixelArea::Location;
-    // A small picture is cut into many areas, most of them dropped and grown again from each of
-    // their pixels: sets of one bit a pixel keep that cheap.
     using Area = PixelArea;
 
     struct Config {
@@ -34,15 +32,38 @@ public:
     bool processed() const { return processed_; }
 
 private:
-    void processPixel(PixelLocation location);
-    Area findArea(PixelLocation seed) const;
-    bool joins(const Area& area, PixelLocation location, RGBPixelGetter::RGB seedColour) const;
-    bool isClose(RGBPixelGetter::RGB first, RGBPixelGetter::RGB second) const;
+    // A small picture is cut into many areas, most of them dropped and grown again from each of
+    // their pixels: the pass keeps one entry a pixel for what it needs to know, and the pixels of
+    // the area being grown in a list, so that growing one costs only the pixels it reaches.
+    struct Fill {
+        RGBPixelGetter::RGB seedColour;
+        bool kept;
+    };
+
+    void readColours();
+    void processPixel(std::uint32_t pixel);
+    // Grows the area of the seed into `members_`, as fill number `fills_.size()`.
+    void findArea(std::uint32_t seed);
+    // Whether a pixel not yet in the area being grown is close to its seed's colour.
+    bool joins(std::uint32_t pixel, RGBPixelGetter::RGB seedColour) const;
+    void take(std::uint32_t pixel);
 
     Config config_;
     RGBPixelGetter rgbPixelGetter_;
     std::vector<Area> areasFound_;
     bool processed_ = false;
+
+    std::uint32_t width_ = 0;
+    std::uint32_t height_ = 0;
+    // Squared distances are whole numbers: "close" is at most this one.
+    std::int64_t largestCloseDistance_ = -1;
+    std::vector<RGBPixelGetter::RGB> colours_;
+    // The fill that took each pixel last (0: none yet); fills are numbered from 1.
+    std::vector<std::uint32_t> lastFill_;
+    std::vector<Fill> fills_;
+    std::vector<bool> inKeptArea_;
+    std::vector<std::uint32_t> members_;
+    std::vector<std::uint32_t> queue_;
 };
 
 } // namespace orlix

@@ -1,4 +1,7 @@
 #include "Export/AreaFinder.h"
+#include "Support/ReferenceQuality.h"
+#include "Support/ReferenceResize.h"
+#include "Support/TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -138,6 +141,58 @@ TEST(AreaFinderTests, AreasHoldOnlyPixelsOfTheirBitmapAndUniteWithoutCountingTwi
     EXPECT_EQ(first.size(), 3u);
     EXPECT_TRUE(first.contains({64, 0}));
     EXPECT_NE(first, second);
+}
+
+// Patches of colours a few steps apart, some of them repeated, over grain: areas of every size,
+// grown again from pixels of equal and of different colours, overlapping where patches touch.
+std::shared_ptr<BitmapImageRep> patches(std::uint32_t width, std::uint32_t height) {
+    auto bitmap = BitmapImageRep::make(width, height, CoarseBitmapInfo::rgbaSRGB());
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            const auto patch = testing::TestImages::noise(x / 9 + y / 13, y / 7);
+            const auto grain = testing::TestImages::noise(x, y);
+            const auto step = [&](int channel) {
+                return std::uint8_t(patch[channel] % 4 * 6 + grain[channel] % 3 + 100);
+            };
+            paint(*bitmap, x, y, {step(0), step(1), step(2)});
+        }
+    }
+    return bitmap;
+}
+
+// The pass keeps what it knows of each pixel instead of sets of locations, and passes over seeds
+// that would grow an area already dropped: it must still find exactly the areas, in the order,
+// that growing every seed plainly finds.
+TEST(AreaFinderTests, FindsTheAreasOfThePlainFloodFill) {
+    const auto photo = testing::TestImages::realPhoto();
+    ASSERT_TRUE(photo);
+    const auto thumbnail = [](const BitmapImageRep& bitmap) {
+        return testing::ReferenceResize::resized(bitmap, ResizeConfig::targetArea(10000));
+    };
+    const struct {
+        const char* name;
+        std::shared_ptr<BitmapImageRep> bitmap;
+        AreaFinder::Config config;
+    } cases[] = {
+        {"photo", thumbnail(*photo), qualityConfig},
+        {"photo crop", thumbnail(*testing::TestImages::crop(*photo, 1536, 496, 2096, 1400)),
+         qualityConfig},
+        {"photo crop, small areas",
+         thumbnail(*testing::TestImages::crop(*photo, 0, 0, 900, 700)),
+         {20, 5.0}},
+        {"patches", patches(130, 77), qualityConfig},
+        {"patches, wide tolerance", patches(120, 80), {40, 20.0}},
+        {"patches, tolerance of a whole distance", patches(90, 60), {3, 9.0}},
+        {"patches, every pixel its own area", patches(30, 20), {0, 0.5}},
+        {"patches, nothing close", patches(30, 20), {0, -1.0}},
+        {"everything close", patches(50, 40), {100, 1e9}},
+    };
+    for (const auto& example : cases) {
+        const AreaFinder finder = foundAreas(example.bitmap, example.config);
+        EXPECT_EQ(finder.areasFound(),
+                  testing::ReferenceQuality::areas(*example.bitmap, example.config))
+            << example.name;
+    }
 }
 
 } // namespace
