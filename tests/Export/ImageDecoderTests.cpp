@@ -1,3 +1,4 @@
+#include "Export/Codec/ColorTransform.h"
 #include "Export/Codec/ExifReader.h"
 #include "Export/Codec/ImageDecoder.h"
 
@@ -366,6 +367,35 @@ JPEGSpec markedCorner(Bytes exif) {
 
 bool isWhite(const DecodedImage& image, std::uint32_t x, std::uint32_t y) {
     return pixelAt(image, x, y)[0] > 200;
+}
+
+// A large picture's profile is converted on several threads once every row is read and turned
+// upright; each pixel must still come out as converting it alone gives.
+TEST(ImageDecoderJPEG, ProfileConvertsALargePictureAsItConvertsEachPixel) {
+    JPEGSpec spec;
+    spec.width = 701;
+    spec.height = 451;
+    spec.lumaSampling = {1, 1};
+    spec.exif = exifSegment({{0x0112, 3, 1, 6}}, true);
+    spec.pixel = [](std::uint32_t x, std::uint32_t y) {
+        const std::uint32_t mixed = (x * 73856093u) ^ (y * 19349663u);
+        return std::array<std::uint8_t, 4>{std::uint8_t(mixed), std::uint8_t(mixed >> 8),
+                                           std::uint8_t(x + y), 0};
+    };
+    const auto plain = ImageDecoder::decode(jpegFile(spec));
+    spec.profile = linearProfile(false);
+    const auto converted = ImageDecoder::decode(jpegFile(spec));
+    const auto transform = ColorTransform::toSRGB(spec.profile, ColorTransform::Input::rgba);
+    ASSERT_TRUE(plain && converted && transform);
+    const BitmapImageRep& expected = *plain->bitmap;
+    ASSERT_EQ(converted->bitmap->byteCount(), expected.byteCount());
+    std::size_t differing = 0;
+    for (std::size_t at = 0; at < expected.byteCount(); at += 4) {
+        std::uint8_t pixel[4];
+        transform->apply(expected.data() + at, pixel, 1);
+        differing += std::equal(pixel, pixel + 4, converted->bitmap->data() + at) ? 0 : 1;
+    }
+    EXPECT_EQ(differing, 0u);
 }
 
 TEST(ImageDecoderJPEG, ExifOrientationTurnsPixelsAndSize) {

@@ -1,13 +1,20 @@
 #include "Export/Codec/ColorTransform.h"
 
+#include "Platform/WorkerThreads.h"
+
 #include <lcms2.h>
 
+#include <algorithm>
 #include <limits>
 #include <new>
 
 namespace orlix {
 
 namespace {
+
+// Smaller bitmaps are converted on the calling thread alone.
+constexpr std::uint64_t sharedPixelMinimum = 1u << 18;
+constexpr std::uint32_t bandsPerThread = 4;
 
 class Profile {
 public:
@@ -119,8 +126,11 @@ std::unique_ptr<ColorTransform> ColorTransform::fromProfile(void* profile, Input
     if (target.get() == nullptr) {
         return nullptr;
     }
-    cmsHTRANSFORM transform = cmsCreateTransform(profile, formats.input, target.get(),
-                                                 formats.output, INTENT_PERCEPTUAL, formats.flags);
+    // Without the cache of the last pixel converted, which would be shared, one transform serves
+    // several threads; the cache only ever spared work, never changed a result.
+    cmsHTRANSFORM transform =
+        cmsCreateTransform(profile, formats.input, target.get(), formats.output, INTENT_PERCEPTUAL,
+                           formats.flags | cmsFLAGS_NOCACHE);
     if (transform == nullptr) {
         return nullptr;
     }
@@ -138,6 +148,22 @@ ColorTransform::~ColorTransform() {
 void ColorTransform::apply(const std::uint8_t* source, std::uint8_t* destination,
                            std::uint32_t pixelCount) const {
     cmsDoTransform(static_cast<cmsHTRANSFORM>(transform_), source, destination, pixelCount);
+}
+
+void ColorTransform::applyInPlace(BitmapImageRep& bitmap) const {
+    const std::uint32_t height = bitmap.pixelsHigh();
+    const std::uint64_t pixels = std::uint64_t{bitmap.pixelsWide()} * height;
+    const std::uint32_t bands =
+        pixels < sharedPixelMinimum
+            ? 1
+            : std::min<std::uint32_t>(height, WorkerThreads::maxThreads * bandsPerThread);
+    WorkerThreads::forEach(bands, [&](std::size_t band) {
+        const auto first = static_cast<std::uint32_t>(std::uint64_t{height} * band / bands);
+        const auto end = static_cast<std::uint32_t>(std::uint64_t{height} * (band + 1) / bands);
+        std::uint8_t* rows = bitmap.row(first);
+        apply(rows, rows,
+              static_cast<std::uint32_t>(std::uint64_t{bitmap.pixelsWide()} * (end - first)));
+    });
 }
 
 } // namespace orlix

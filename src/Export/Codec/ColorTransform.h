@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Export/BitmapImageRep.h"
 #include "Export/Codec/StatedColour.h"
 
 #include <cstdint>
@@ -34,8 +35,12 @@ public:
     ColorTransform(const ColorTransform&) = delete;
     ColorTransform& operator=(const ColorTransform&) = delete;
 
+    // The transform may be applied on several threads at once.
     void apply(const std::uint8_t* source, std::uint8_t* destination,
                std::uint32_t pixelCount) const;
+    // Converts a whole bitmap whose pixels are the input's layout, in place, a band of rows on
+    // each of a few threads: the conversion is most of the time of reading a large picture.
+    void applyInPlace(BitmapImageRep& bitmap) const;
 
 private:
     explicit ColorTransform(void* transform)

@@ -139,12 +139,9 @@ void convertInkNaively(const std::uint8_t* ink, std::uint8_t* rgba, std::uint32_
 const std::uint8_t* convertRow(JPEGReadJob& job, std::uint32_t width) {
     std::uint8_t* stored = job.storedRow.data();
     std::uint8_t* converted = job.convertedRow.data();
+    // Colour and grey keep their layout: the profile converts them once the picture is read.
     if (job.kind != Kind::cmyk) {
-        if (job.transform == nullptr) {
-            return stored;
-        }
-        job.transform->apply(stored, converted, width);
-        return converted;
+        return stored;
     }
     if (job.invertedInk) {
         for (std::size_t index = 0; index < std::size_t{width} * 4; ++index) {
@@ -348,6 +345,9 @@ std::optional<DecodedBitmap> decodeJob(JPEGReadJob& job, std::uint32_t shortSide
     const ExifReader::Facts exif = exifFacts(job.decompressor);
     if (!prepare(job, exif.orientation, shortSideAtLeast) || !readPixelsWithRecovery(job)) {
         return std::nullopt;
+    }
+    if (job.transform != nullptr && job.kind != Kind::cmyk) {
+        job.transform->applyInPlace(*job.bitmap);
     }
     const jpeg_decompress_struct& decompressor = job.decompressor;
     DecodedBitmap decoded{job.bitmap, exif.xDotsPerInch, exif.yDotsPerInch,

@@ -169,17 +169,15 @@ std::unique_ptr<ColorTransform> colourTransform(png_structp png, png_infop info,
 
 // Colour is converted while alpha is still straight, as the profile describes unweighted colour.
 void finishPixels(BitmapImageRep& bitmap, const ColorTransform* transform) {
+    if (transform != nullptr) {
+        transform->applyInPlace(bitmap);
+    }
+    if (!bitmap.hasAlpha()) {
+        return;
+    }
     const int samples = bitmap.samplesPerPixel();
-    std::vector<std::uint8_t> converted(transform != nullptr ? bitmap.bytesPerRow() : 0);
     for (std::uint32_t y = 0; y < bitmap.pixelsHigh(); ++y) {
         std::uint8_t* row = bitmap.row(y);
-        if (transform != nullptr) {
-            transform->apply(row, converted.data(), bitmap.pixelsWide());
-            std::memcpy(row, converted.data(), converted.size());
-        }
-        if (!bitmap.hasAlpha()) {
-            continue;
-        }
         for (std::uint8_t* pixel = row; pixel < row + bitmap.bytesPerRow(); pixel += samples) {
             const unsigned alpha = pixel[samples - 1];
             for (int sample = 0; sample < samples - 1; ++sample) {
