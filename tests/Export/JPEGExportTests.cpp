@@ -1,6 +1,8 @@
+#include "Export/JPEGCompressor.h"
 #include "Export/JPEGImageExporter.h"
 #include "ExportTestFixture.h"
 #include "Platform/UserDefaults.h"
+#include "Support/ReferenceQuality.h"
 #include "Support/TestImages.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <iterator>
 
 namespace orlix {
 namespace {
@@ -49,6 +52,36 @@ TEST_F(JPEGExportTests, SuccessfulExportReportsEveryStepAndNamesTheOutput) {
     const auto output = BitmapImageRepWithMetadata::load(expected);
     ASSERT_TRUE(output);
     EXPECT_EQ(output->bitmapImageRep()->pixelsWide(), 60u);
+}
+
+// Speed changes neither the quality nor a byte of the file: exporting a crop of a real photo
+// writes what the plain pipeline gives, its picture encoded at the quality of the plain resize and
+// flood fill, from colour samples without alpha.
+TEST_F(JPEGExportTests, ExportIsThePlainPipelinesQualityAndBytes) {
+    const auto photo = TestImages::realPhoto();
+    ASSERT_TRUE(photo);
+    const auto crop = TestImages::crop(*photo, 1536, 496, 2096, 1400);
+    const auto input = inputs / "crop.jpg";
+    const auto file = compressJPEG({crop->data(), crop->byteCount()}, 95, crop->pixelsWide(),
+                                   crop->pixelsHigh(), false, true, 1.0, 1.0);
+    ASSERT_TRUE(file);
+    TestImages::writeBytes(input, *file);
+    ASSERT_EQ(run(item(input, noResize())).back().kind, Status::succeeded);
+
+    const auto decoded = BitmapImageRepWithMetadata::load(Url::fileUrl(input));
+    ASSERT_TRUE(decoded);
+    const BitmapImageRep& bitmap = *decoded->bitmapImageRep();
+    std::vector<std::uint8_t> colour;
+    for (std::size_t at = 0; at < bitmap.byteCount(); at += 4) {
+        colour.insert(colour.end(), bitmap.data() + at, bitmap.data() + at + 3);
+    }
+    const auto& density = decoded->metadata().pixelDensity;
+    const auto expected = compressJPEG(
+        colour, std::uint8_t(testing::ReferenceQuality::quality(bitmap)), bitmap.pixelsWide(),
+        bitmap.pixelsHigh(), false, false, density.xDensity, density.yDensity);
+    std::ifstream written(inputs / "crop-orlix.jpg", std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(written), {}};
+    EXPECT_TRUE(expected && bytes == *expected);
 }
 
 TEST_F(JPEGExportTests, ReEncodingAJPEGThatDoesNotShrinkFailsButOtherInputsAreWritten) {

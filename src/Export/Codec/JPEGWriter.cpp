@@ -115,11 +115,21 @@ struct JPEGJob {
     }
 };
 
+// Whether the library takes the rows as they are stored: without alpha, or colour with alpha.
+bool readsAsStored(const JPEGImage& image) {
+    return image.inputSamples == image.components ||
+           (image.components == 3 && image.inputSamples == 4);
+}
+
 void describeImage(jpeg_compress_struct& compressor, const JPEGImage& image) {
     compressor.image_width = image.width;
     compressor.image_height = image.height;
-    compressor.input_components = image.components;
-    compressor.in_color_space = image.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    // Colour with alpha is read as it is, the fourth sample passed over, as the library can.
+    const bool skipsAlpha = readsAsStored(image) && image.inputSamples != image.components;
+    compressor.input_components = skipsAlpha ? image.inputSamples : image.components;
+    compressor.in_color_space = image.components == 1 ? JCS_GRAYSCALE
+                                : skipsAlpha          ? JCS_EXT_RGBX
+                                                      : JCS_RGB;
     jpeg_set_defaults(&compressor);
     if (shouldRecordDensity(image.xDensity, image.yDensity)) {
         compressor.density_unit = 1;
@@ -130,13 +140,13 @@ void describeImage(jpeg_compress_struct& compressor, const JPEGImage& image) {
     jpeg_simple_progression(&compressor);
 }
 
-// The row as the encoder takes it: the pixels' own when they have no alpha, else a copy of the
-// colour samples. Copying a row at a time keeps a second full-size image out of memory.
+// The row as the encoder takes it: the pixels' own when the library reads them as stored, else a
+// copy of the grey samples. Copying a row at a time keeps a second full-size image out of memory.
 JSAMPROW samplesOfRow(JPEGJob& job, JDIMENSION y) {
     const JPEGImage& image = job.image;
     const std::size_t inputStride = static_cast<std::size_t>(image.inputSamples);
     const std::uint8_t* input = image.samples + std::size_t{y} * image.width * inputStride;
-    if (image.inputSamples == image.components) {
+    if (readsAsStored(image)) {
         return const_cast<JSAMPROW>(input);
     }
     std::uint8_t* output = job.row.data();
