@@ -369,33 +369,78 @@ bool isWhite(const DecodedImage& image, std::uint32_t x, std::uint32_t y) {
     return pixelAt(image, x, y)[0] > 200;
 }
 
-// A large picture's profile is converted on several threads once every row is read and turned
-// upright; each pixel must still come out as converting it alone gives.
-TEST(ImageDecoderJPEG, ProfileConvertsALargePictureAsItConvertsEachPixel) {
-    JPEGSpec spec;
-    spec.width = 701;
-    spec.height = 451;
-    spec.lumaSampling = {1, 1};
-    spec.exif = exifSegment({{0x0112, 3, 1, 6}}, true);
-    spec.pixel = [](std::uint32_t x, std::uint32_t y) {
-        const std::uint32_t mixed = (x * 73856093u) ^ (y * 19349663u);
-        return std::array<std::uint8_t, 4>{std::uint8_t(mixed), std::uint8_t(mixed >> 8),
-                                           std::uint8_t(x + y), 0};
-    };
-    const auto plain = ImageDecoder::decode(jpegFile(spec));
-    spec.profile = linearProfile(false);
-    const auto converted = ImageDecoder::decode(jpegFile(spec));
-    const auto transform = ColorTransform::toSRGB(spec.profile, ColorTransform::Input::rgba);
-    ASSERT_TRUE(plain && converted && transform);
-    const BitmapImageRep& expected = *plain->bitmap;
-    ASSERT_EQ(converted->bitmap->byteCount(), expected.byteCount());
-    std::size_t differing = 0;
-    for (std::size_t at = 0; at < expected.byteCount(); at += 4) {
-        std::uint8_t pixel[4];
-        transform->apply(expected.data() + at, pixel, 1);
-        differing += std::equal(pixel, pixel + 4, converted->bitmap->data() + at) ? 0 : 1;
+// The samples of a large picture: runs of repeated colours beside colours met only once, as the
+// conversion remembers the colours it has converted.
+std::array<std::uint8_t, 4> patchesAndNoise(std::uint32_t x, std::uint32_t y) {
+    const std::uint32_t mixed = (x * 73856093u) ^ (y * 19349663u);
+    if ((x / 64 + y / 64) % 2 == 0) {
+        return {std::uint8_t(mixed), std::uint8_t(mixed >> 8), std::uint8_t(x + y), 255};
     }
-    EXPECT_EQ(differing, 0u);
+    const std::uint32_t patch = (x / 5 * 31u) ^ (y / 3 * 17u);
+    return {std::uint8_t(patch), std::uint8_t(patch >> 3), std::uint8_t(patch >> 6), 255};
+}
+
+// A large picture's profile is converted on several threads once every row is read and turned
+// upright, each colour once per band at most: every pixel must still come out as converting it
+// alone gives.
+TEST(ImageDecoder, ProfileConvertsALargePictureAsItConvertsEachPixel) {
+    JPEGSpec colour;
+    colour.width = 701;
+    colour.height = 451;
+    colour.lumaSampling = {1, 1};
+    colour.exif = exifSegment({{0x0112, 3, 1, 6}}, true);
+    colour.pixel = patchesAndNoise;
+    JPEGSpec grey = colour;
+    grey.components = 1;
+    grey.colorSpace = JCS_GRAYSCALE;
+    Bytes greyAlpha;
+    for (std::uint32_t y = 0; y < 480; ++y) {
+        for (std::uint32_t x = 0; x < 640; ++x) {
+            greyAlpha.insert(greyAlpha.end(), {patchesAndNoise(x, y)[0], 255});
+        }
+    }
+    PNGSpec png = pngSpec(640, 480, PNG_COLOR_TYPE_GRAY_ALPHA, 8, greyAlpha);
+    const struct {
+        const char* name;
+        std::function<Bytes(Bytes profile)> file;
+        bool grey;
+        ColorTransform::Input input;
+    } cases[] = {
+        {"colour JPEG",
+         [&](Bytes profile) {
+             colour.profile = std::move(profile);
+             return jpegFile(colour);
+         },
+         false, ColorTransform::Input::rgba},
+        {"grey JPEG",
+         [&](Bytes profile) {
+             grey.profile = std::move(profile);
+             return jpegFile(grey);
+         },
+         true, ColorTransform::Input::grey},
+        {"grey PNG with alpha",
+         [&](Bytes profile) {
+             png.profile = std::move(profile);
+             return pngFile(png);
+         },
+         true, ColorTransform::Input::greyAlpha},
+    };
+    for (const auto& example : cases) {
+        const auto plain = ImageDecoder::decode(example.file({}));
+        const auto converted = ImageDecoder::decode(example.file(linearProfile(example.grey)));
+        const auto transform = ColorTransform::toSRGB(linearProfile(example.grey), example.input);
+        ASSERT_TRUE(plain && converted && transform) << example.name;
+        const BitmapImageRep& expected = *plain->bitmap;
+        ASSERT_EQ(converted->bitmap->byteCount(), expected.byteCount()) << example.name;
+        const std::size_t samples = expected.samplesPerPixel();
+        std::size_t differing = 0;
+        for (std::size_t at = 0; at < expected.byteCount(); at += samples) {
+            std::uint8_t pixel[4];
+            transform->apply(expected.data() + at, pixel, 1);
+            differing += std::equal(pixel, pixel + samples, converted->bitmap->data() + at) ? 0 : 1;
+        }
+        EXPECT_EQ(differing, 0u) << example.name;
+    }
 }
 
 TEST(ImageDecoderJPEG, ExifOrientationTurnsPixelsAndSize) {

@@ -39,16 +39,24 @@ public:
     void apply(const std::uint8_t* source, std::uint8_t* destination,
                std::uint32_t pixelCount) const;
     // Converts a whole bitmap whose pixels are the input's layout, in place, a band of rows on
-    // each of a few threads: the conversion is most of the time of reading a large picture.
+    // each of a few threads: the conversion is most of the time of reading a large picture. Each
+    // colour is converted as `apply` converts it.
     void applyInPlace(BitmapImageRep& bitmap) const;
 
 private:
-    explicit ColorTransform(void* transform)
-        : transform_(transform) {}
+    ColorTransform(void* transform, Input input)
+        : transform_(transform)
+        , input_(input) {}
 
     static std::unique_ptr<ColorTransform> fromProfile(void* profile, Input input);
 
+    // Grey has 256 values, converted once; colour pixels are converted through a memory of the
+    // colours met before in the band, as a photo repeats most of its colours close together.
+    void convertGrey(std::uint8_t* pixels, std::size_t count, int samples) const;
+    void convertColours(std::uint8_t* pixels, std::size_t count) const;
+
     void* transform_;
+    Input input_;
 };
 
 } // namespace orlix
