@@ -1,13 +1,12 @@
 #include "Export/BitmapResampler.h"
 
 #include "Export/ResamplingAxis.h"
+#include "Export/ResamplingKernels.h"
 #include "Platform/WorkerThreads.h"
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <cmath>
-#include <cstring>
 #include <new>
 #include <vector>
 
@@ -26,146 +25,6 @@ constexpr std::uint64_t sharedWorkMinimum = std::uint64_t{1} << 21;
 // Rows are handed out in a few pieces per thread, so that a thread slowed by other work on the
 // machine holds up the others by one piece at most.
 constexpr std::uint32_t piecesPerThread = 4;
-
-// Four samples side by side, added and multiplied lane by lane: each lane follows exactly the
-// operations of a sum over one sample, so the results equal one sample at a time bit for bit.
-using Float4 = float __attribute__((vector_size(16)));
-using Int4 = std::int32_t __attribute__((vector_size(16)));
-using Shorts8 = std::uint16_t __attribute__((vector_size(16)));
-using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
-
-Float4 load(const float* values) {
-    Float4 vector;
-    std::memcpy(&vector, values, sizeof vector);
-    return vector;
-}
-
-void store(float* values, Float4 vector) {
-    std::memcpy(values, &vector, sizeof vector);
-}
-
-// Sixteen samples as four vectors of floats: bytes are widened by interleaving them with zeros,
-// which the processor does in a few instructions, and integers convert to floats exactly.
-[[gnu::always_inline]] inline void load(const std::uint8_t* samples, Float4 (&vectors)[4]) {
-    Bytes16 bytes;
-    std::memcpy(&bytes, samples, sizeof bytes);
-    const Bytes16 noBytes = {};
-    const auto low = std::bit_cast<Shorts8>(__builtin_shufflevector(
-        bytes, noBytes, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
-    const auto high = std::bit_cast<Shorts8>(__builtin_shufflevector(
-        bytes, noBytes, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
-    const Shorts8 noShorts = {};
-    const auto widen = [&](Shorts8 shorts, bool upper) {
-        return __builtin_convertvector(
-            std::bit_cast<Int4>(
-                upper ? __builtin_shufflevector(shorts, noShorts, 4, 12, 5, 13, 6, 14, 7, 15)
-                      : __builtin_shufflevector(shorts, noShorts, 0, 8, 1, 9, 2, 10, 3, 11)),
-            Float4);
-    };
-    vectors[0] = widen(low, false);
-    vectors[1] = widen(low, true);
-    vectors[2] = widen(high, false);
-    vectors[3] = widen(high, true);
-}
-
-[[gnu::always_inline]] inline void load(const float* samples, Float4 (&vectors)[4]) {
-    vectors[0] = load(samples);
-    vectors[1] = load(samples + 4);
-    vectors[2] = load(samples + 8);
-    vectors[3] = load(samples + 12);
-}
-
-// Adds sixteen weighted samples of a line to their sums; inlined, so that the sums stay in
-// registers.
-template <typename Sample>
-[[gnu::always_inline]] inline void addWeighted(Float4 (&sums)[4], float weight,
-                                               const Sample* line) {
-    Float4 values[4];
-    load(line, values);
-    sums[0] += weight * values[0];
-    sums[1] += weight * values[1];
-    sums[2] += weight * values[2];
-    sums[3] += weight * values[3];
-}
-
-// A source line as floats, so that a sample read by several canvas pixels is converted once.
-void toFloats(const std::uint8_t* line, std::size_t length, float* out) {
-    std::size_t s = 0;
-    for (; s + 16 <= length; s += 16) {
-        Float4 values[4];
-        load(line + s, values);
-        for (int v = 0; v < 4; ++v) {
-            store(out + s + 4 * v, values[v]);
-        }
-    }
-    for (; s < length; ++s) {
-        out[s] = static_cast<float>(line[s]);
-    }
-}
-
-// Filters `rows` lines at once along x into every covered canvas column. The lines start at source
-// column `lineStart`, `stride` floats apart, and so do their outputs, `outStride` apart. The lines
-// share their taps, so each multiply-add of one feeds as many independent sums.
-template <int samples, int rows>
-void filterAcross(const float* lines, std::size_t stride, std::uint32_t lineStart,
-                  const ResamplingAxis& axis, float* out, std::size_t outStride) {
-    for (std::uint32_t i = 0; i < axis.canvasCount(); ++i, out += samples) {
-        const ResamplingAxis::Taps& taps = axis.taps(i);
-        const float* weights = axis.weights(taps);
-        const float* pixel = lines + std::size_t{taps.first - lineStart} * samples;
-        if constexpr (samples == 4) {
-            Float4 sums[rows] = {};
-            for (std::uint32_t k = 0; k < taps.count; ++k, pixel += samples) {
-                for (int r = 0; r < rows; ++r) {
-                    sums[r] += weights[k] * load(pixel + r * stride);
-                }
-            }
-            for (int r = 0; r < rows; ++r) {
-                store(out + r * outStride, sums[r]);
-            }
-        } else {
-            for (int r = 0; r < rows; ++r) {
-                float sums[samples] = {};
-                for (std::uint32_t k = 0; k < taps.count; ++k) {
-                    for (int s = 0; s < samples; ++s) {
-                        sums[s] += weights[k] * pixel[r * stride + k * samples + s];
-                    }
-                }
-                std::copy_n(sums, samples, out + r * outStride);
-            }
-        }
-    }
-}
-
-// Filters along y by adding up lines, a stretch of the line at a time: the stretch's sums stay in
-// the nearest cache while every tap's line is read in one run. Every sample still adds its taps in
-// order, from 0.
-template <typename Sample, typename LineAt>
-void filterDown(const ResamplingAxis& axis, std::uint32_t index, LineAt lineAt, std::size_t length,
-                float* out) {
-    constexpr std::size_t stretch = 2048;
-    const ResamplingAxis::Taps& taps = axis.taps(index);
-    const float* weights = axis.weights(taps);
-    for (std::size_t start = 0; start < length; start += stretch) {
-        const std::size_t end = std::min(length, start + stretch);
-        std::fill(out + start, out + end, 0.0f);
-        for (std::uint32_t k = 0; k < taps.count; ++k) {
-            const Sample* line = lineAt(taps.first + k);
-            std::size_t s = start;
-            for (; s + 16 <= end; s += 16) {
-                Float4 sums[4];
-                load(out + s, sums);
-                addWeighted(sums, weights[k], line + s);
-                for (int v = 0; v < 4; ++v) {
-                    store(out + s + 4 * v, sums[v]);
-                }
-            }
-            for (; s < end; ++s) {
-                out[s] += weights[k] * static_cast<float>(line[s]);
-            }
-        }
-    }
-}
 
 // Rounds to whole samples before coverage is applied, so that float noise in the weights cannot
 // tip a half-covered pixel either way.
@@ -241,21 +100,29 @@ template <int samples>
 void filterRowsAcross(SourceColumns source, const ResamplingAxis& across, std::uint32_t firstRow,
                       std::uint32_t endRow, float* filtered, std::size_t lineLength) {
     constexpr int together = 4;
-    const std::size_t length = std::size_t{across.sourceCount()} * samples;
-    std::vector<float> lines(length * together);
-    std::uint32_t row = firstRow;
-    for (; row + together <= endRow; row += together, filtered += together * lineLength) {
-        for (int r = 0; r < together; ++r) {
-            toFloats(source(row + r), length, lines.data() + r * length);
+    const std::size_t pixels = across.sourceCount();
+    std::vector<float> lines(pixels * samples * together);
+    for (std::uint32_t row = firstRow; row < endRow;) {
+        const int rows = endRow - row >= together ? together : 1;
+        const std::uint8_t* sourceLines[together];
+        for (int r = 0; r < rows; ++r) {
+            sourceLines[r] = source(row + r);
         }
-        filterAcross<samples, together>(lines.data(), length, across.sourceStart(), across,
-                                        filtered, lineLength);
+        ResamplingKernels::toFloats(sourceLines, rows, samples, pixels, lines.data());
+        ResamplingKernels::filterAcross(lines.data(), rows, samples, across.sourceStart(), across,
+                                        filtered + (row - firstRow) * lineLength, lineLength);
+        row += rows;
     }
-    for (; row < endRow; ++row, filtered += lineLength) {
-        toFloats(source(row), length, lines.data());
-        filterAcross<samples, 1>(lines.data(), length, across.sourceStart(), across, filtered,
-                                 lineLength);
-    }
+}
+
+// Filters canvas row `index` along y from `lines`, which hold source rows from `firstRow` on,
+// `stride` apart.
+template <typename Sample>
+void filterDown(const ResamplingAxis& down, std::uint32_t index, const Sample* lines,
+                std::uint32_t firstRow, std::size_t stride, std::size_t length, float* out) {
+    const ResamplingAxis::Taps& taps = down.taps(index);
+    ResamplingKernels::filterDown(lines + (taps.first - firstRow) * stride, stride, taps.count,
+                                  down.weights(taps), length, out);
 }
 
 // Every source row the draw reads is filtered along x once, then the canvas rows are made of them.
@@ -264,21 +131,19 @@ bool drawAcrossFirst(SourceColumns source, BitmapImageRep& canvas, const Resampl
                      const ResamplingAxis& down, std::uint64_t cost) {
     const std::size_t lineLength = std::size_t{across.canvasCount()} * samples;
     std::vector<float> filtered(std::size_t{down.sourceCount()} * lineLength);
-    const auto filteredRow = [&](std::uint32_t row) {
-        return filtered.data() + (row - down.sourceStart()) * lineLength;
-    };
     const bool rowsFiltered =
         forRows(down.sourceCount(), cost, [&](std::uint32_t first, std::uint32_t end) {
             filterRowsAcross<samples>(source, across, down.sourceStart() + first,
                                       down.sourceStart() + end,
-                                      filteredRow(down.sourceStart() + first), lineLength);
+                                      filtered.data() + first * lineLength, lineLength);
         });
     return rowsFiltered &&
            forRows(down.canvasCount(), std::uint64_t{lineLength} * down.weightCount(),
                    [&](std::uint32_t first, std::uint32_t end) {
                        std::vector<float> line(lineLength);
                        for (std::uint32_t j = first; j < end; ++j) {
-                           filterDown<float>(down, j, filteredRow, lineLength, line.data());
+                           filterDown(down, j, filtered.data(), down.sourceStart(), lineLength,
+                                      lineLength, line.data());
                            blendLine<samples, alpha>(line.data(), across, down.coverage(j),
                                                      canvas.row(down.canvasStart() + j));
                        }
@@ -298,9 +163,9 @@ bool drawDownFirst(SourceColumns source, BitmapImageRep& canvas, const Resamplin
         std::vector<float> columns(columnsLength);
         std::vector<float> line(lineLength);
         for (std::uint32_t j = first; j < end; ++j) {
-            filterDown<std::uint8_t>(down, j, source, columnsLength, columns.data());
-            filterAcross<samples, 1>(columns.data(), columnsLength, across.sourceStart(), across,
-                                     line.data(), lineLength);
+            filterDown(down, j, source.first, 0, source.stride, columnsLength, columns.data());
+            ResamplingKernels::filterAcross(columns.data(), 1, samples, across.sourceStart(),
+                                            across, line.data(), lineLength);
             blendLine<samples, alpha>(line.data(), across, down.coverage(j),
                                       canvas.row(down.canvasStart() + j));
         }
