@@ -22,10 +22,14 @@ PACKAGES := build-essential cmake ninja-build pkg-config clang-format \
 # What building and checking the Debian package takes besides the build itself.
 PACKAGING_PACKAGES := debhelper dpkg-dev lintian desktop-file-utils appstream
 
-# Peer tools the benchmarks measure against, their quality metric, and wallpapers (photos and
-# drawings nobody here made) for `make bench IMAGES=/usr/share/backgrounds/mate`.
+# Peer tools the benchmarks measure against, their quality metric, and the two corpora of images
+# nobody here made that `make bench` measures one after the other: large wallpapers and drawings
+# (mate-backgrounds), and photos of ordinary size (the JPEGs of ukui-wallpapers and
+# lomiri-wallpapers-16.04, which lie beside each other). `make bench IMAGES="folders or files"`
+# measures one corpus of its own.
 BENCH_PACKAGES := libjpeg-turbo-progs imagemagick libjxl-devtools time pngquant zopfli \
-	mate-backgrounds
+	mate-backgrounds ukui-wallpapers lomiri-wallpapers-16.04
+BENCH_CORPORA := /usr/share/backgrounds/mate '/usr/share/backgrounds/*.jpg'
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -121,7 +125,8 @@ bench: deps
 	@$(MAKE) --no-print-directory pkgs PACKAGE_LIST="$(BENCH_PACKAGES)"
 	$(call configure,build-bench,-DORLIX_BENCH=ON)
 	cmake --build build-bench -j $(JOBS) --target orlix-export-bench orlix-image-utils orlix
-	build-bench/bin/orlix-export-bench $(IMAGES)
+	@if [ -n "$(IMAGES)" ]; then build-bench/bin/orlix-export-bench $(IMAGES); \
+	else for corpus in $(BENCH_CORPORA); do build-bench/bin/orlix-export-bench $$corpus || exit 1; done; fi
 
 demo: build
 	sh demo/run-demo.sh $(BUILD_DIR)/bin

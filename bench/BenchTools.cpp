@@ -121,28 +121,49 @@ double BenchTools::waitForIdle() {
     return share;
 }
 
-double BenchTools::serviceCPUSeconds() {
-    // The kernel keeps the first 15 characters of the program's name.
-    const std::string service = "(orlix-image-uti";
-    const auto self = std::to_string(::getpid());
-    double ticks = 0;
+std::vector<BenchTools::ProcessTime> BenchTools::processTimes() {
+    std::vector<ProcessTime> processes;
+    const double ticksPerSecond = double(::sysconf(_SC_CLK_TCK));
     for (const auto& entry : fs::directory_iterator("/proc")) {
         std::ifstream file(entry.path() / "stat");
         std::string line;
-        if (!std::getline(file, line) || line.find(service) == std::string::npos) {
+        if (!std::getline(file, line) || line.find(')') == std::string::npos) {
             continue;
         }
-        // After the name: state, parent, then utime and stime as the 12th and 13th fields.
+        // After the name: state, parent, group, then utime and stime as the 12th and 13th fields.
         std::istringstream fields(line.substr(line.rfind(')') + 2));
         std::vector<std::string> values(13);
         for (auto& value : values) {
             fields >> value;
         }
-        if (values[1] == self) {
-            ticks += std::stod(values[11]) + std::stod(values[12]);
+        if (!fields) {
+            continue;
+        }
+        processes.push_back({line.substr(line.find('('), line.rfind(')') - line.find('(')),
+                             std::stol(values[1]), std::stol(values[2]),
+                             (std::stod(values[11]) + std::stod(values[12])) / ticksPerSecond});
+    }
+    return processes;
+}
+
+double BenchTools::serviceCPUSeconds() {
+    // The kernel keeps the first 15 characters of the program's name.
+    const std::string service = "(orlix-image-uti";
+    double seconds = 0;
+    for (const auto& process : processTimes()) {
+        if (process.name == service && process.parent == ::getpid()) {
+            seconds += process.cpu;
         }
     }
-    return ticks / double(::sysconf(_SC_CLK_TCK));
+    return seconds;
+}
+
+double BenchTools::groupCPUSeconds(pid_t group) {
+    double seconds = 0;
+    for (const auto& process : processTimes()) {
+        seconds += process.group == group ? process.cpu : 0.0;
+    }
+    return seconds;
 }
 
 std::optional<std::filesystem::path>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -36,12 +38,23 @@ public:
     // /proc: a service lives on between calls and is not reaped, so getrusage never counts it.
     // Clock-tick resolution (10 ms).
     static double serviceCPUSeconds();
+    // The CPU time of the running processes of a process group, from /proc (clock ticks): those
+    // that ended and were reaped no longer count.
+    static double groupCPUSeconds(pid_t group);
 
     // The largest of the inputs that are not PNGs, the photo whose peak memory is measured.
     static std::optional<std::filesystem::path>
     largestJPEG(const std::vector<std::filesystem::path>& images);
 
 private:
+    struct ProcessTime {
+        std::string name; // as /proc gives it: "(" and the first 15 characters
+        long parent;
+        long group;
+        double cpu;
+    };
+    static std::vector<ProcessTime> processTimes();
+
     // PNG for the metric: its PPM reader scores the same pixels differently.
     static std::filesystem::path asPNG(const std::filesystem::path& path);
     static std::filesystem::path flattened(const std::filesystem::path& path, const char* colour);

@@ -4,9 +4,9 @@
 #include "BenchImage.h"
 #include "BenchTools.h"
 #include "Export/BitmapImageRepWithMetadata.h"
-#include "Export/BitmapResize.h"
 #include "Export/JPEGQualityCalculator.h"
 #include "ImageUtilsService/PNGRecompressor.h"
+#include "Support/ReferenceQuality.h"
 #include "TaskProcessing/ThumbnailCache.h"
 
 #include <sys/resource.h>
@@ -49,15 +49,6 @@ std::string loadAverage() {
     std::string oneMinute;
     file >> oneMinute;
     return oneMinute;
-}
-
-// What the quality was before the analysis reduced cheaply: the full filter's thumbnail, which
-// the calculator takes as it is.
-int fullFilterQuality(const std::shared_ptr<const BitmapImageRep>& bitmap,
-                      const Metadata& metadata) {
-    const auto thumbnail =
-        BitmapResize::resized(bitmap, ResizeConfig::targetArea(10000), std::nullopt);
-    return thumbnail ? JPEGQualityCalculator(thumbnail, metadata).automaticJPEGQuality() : 75;
 }
 
 void removeOutput(const std::optional<fs::path>& output) {
@@ -137,8 +128,11 @@ void CoreBenchmark::measure(const fs::path& input, const fs::path& scratch, Tota
         return;
     }
     const auto& bitmap = loaded->bitmapImageRep();
-    const int quality = JPEGQualityCalculator(bitmap, loaded->metadata()).automaticJPEGQuality();
-    const int before = fullFilterQuality(bitmap, loaded->metadata());
+    const JPEGQualityCalculator calculator(bitmap, loaded->metadata());
+    const int quality = calculator.automaticJPEGQuality();
+    // The plain resize and flood fill, which the analysis must match on every picture.
+    const int plain =
+        loaded->metadata().greyscale ? quality : testing::ReferenceQuality::quality(*bitmap);
     const Url url = Url::fileUrl(input);
     const bool png = input.extension() == ".png";
     const Timing thumbnail = median([&] { ThumbnailCache::imageThumbnail(url, 200); }, ownCPU);
@@ -152,8 +146,8 @@ void CoreBenchmark::measure(const fs::path& input, const fs::path& scratch, Tota
     ++totals.images;
     std::cout << input.filename().string() << "  " << bitmap->pixelsWide() << "x"
               << bitmap->pixelsHigh() << "  quality " << quality;
-    if (quality != before) {
-        std::cout << " (full filter: " << before << ")";
+    if (quality != plain) {
+        std::cout << " (plain resize and flood fill: " << plain << ")";
         ++totals.qualityChanges;
     }
     std::cout << "  [load " << loadAverage() << "]\n  thumbnail " << describe(thumbnail)
@@ -167,12 +161,16 @@ void CoreBenchmark::measure(const fs::path& input, const fs::path& scratch, Tota
     const std::string command = "djpeg " + Tools::quoted(input) + " | cjpeg -quality " +
                                 std::to_string(quality) + " -progressive > " + Tools::quoted(peer);
     const Timing peerJPEG = median([&] { std::system(command.c_str()); }, childrenCPU);
+    const Timing analysis = median([&] { calculator.automaticJPEGQuality(); }, ownCPU);
+    add(totals.jpegQuality, analysis);
     add(totals.jpegThumbnail, thumbnail);
     add(totals.jpeg, exported);
     add(totals.peerJPEG, peerJPEG);
     totals.jpegRatios.push_back(exported.wall / peerJPEG.wall);
     ++totals.jpegImages;
-    std::cout << "  djpeg | cjpeg (two processes) " << describe(peerJPEG) << "; ratio "
+    std::cout << "  automatic quality " << describe(analysis) << ", "
+              << 100 * analysis.wall / exported.wall << " % of the export's wall\n"
+              << "  djpeg | cjpeg (two processes) " << describe(peerJPEG) << "; ratio "
               << exported.wall / peerJPEG.wall << " wall, " << exported.cpu / peerJPEG.cpu
               << " CPU\n";
 }
@@ -249,8 +247,8 @@ void CoreBenchmark::print(const Totals& totals) {
                   << " against their default exports' (PNG without Zopfli, service included) "
                   << describe(totals.export_) << ": CPU ratio "
                   << totals.thumbnail.cpu / totals.export_.cpu << "\n"
-                  << "automatic quality differs from the full filter's on " << totals.qualityChanges
-                  << " of " << totals.images << " images\n";
+                  << "automatic quality differs from the plain resize and flood fill's on "
+                  << totals.qualityChanges << " of " << totals.images << " images\n";
     }
     if (totals.jpegImages > 0) {
         std::cout << "thumbnails over the " << totals.jpegImages
@@ -261,7 +259,11 @@ void CoreBenchmark::print(const Totals& totals) {
                   << totals.jpeg.wall / totals.peerJPEG.wall << " (median of the images "
                   << middle(totals.jpegRatios) << ", worst "
                   << *std::max_element(totals.jpegRatios.begin(), totals.jpegRatios.end())
-                  << "), CPU ratio " << totals.jpeg.cpu / totals.peerJPEG.cpu << "\n";
+                  << "), CPU ratio " << totals.jpeg.cpu / totals.peerJPEG.cpu << "\n"
+                  << "automatic quality over the " << totals.jpegImages
+                  << " JPEG inputs: " << describe(totals.jpegQuality) << ", "
+                  << 100 * totals.jpegQuality.wall / totals.jpeg.wall << " % of the exports' wall, "
+                  << 100 * totals.jpegQuality.cpu / totals.jpeg.cpu << " % of their CPU\n";
     }
     if (totals.pngAsJPEGImages > 0) {
         const double count = totals.pngAsJPEGImages;

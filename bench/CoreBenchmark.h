@@ -13,8 +13,9 @@ namespace orlix::bench {
 // warm-up, wall and CPU time (user + system) side by side: thumbnails against the export the
 // program runs for their input by default (JPEG for JPEGs; PNG without Zopfli for PNGs, the
 // service's CPU included), the JPEG export against djpeg | cjpeg, and the service's Zopfli
-// recompression against zopflipng on the same file. Also reports every image whose automatic
-// quality differs from the one the full Lanczos reduction gives.
+// recompression against zopflipng on the same file. Also times the automatic quality's share of
+// the JPEG export, and reports every image whose quality differs from the one the plain resize and
+// flood fill give.
 class CoreBenchmark {
 public:
     static void run(const std::vector<std::filesystem::path>& images,
@@ -29,9 +30,10 @@ public:
 
 private:
     struct Totals {
-        // export_: each input's default export; jpegThumbnail: the JPEG inputs' thumbnails.
-        Timing thumbnail, export_, jpegThumbnail, jpeg, peerJPEG, zopfli, peerZopfli, pngAsJPEG,
-            peerPNGAsJPEG;
+        // export_: each input's default export; jpegThumbnail: the JPEG inputs' thumbnails;
+        // jpegQuality: their automatic quality, a part of their export.
+        Timing thumbnail, export_, jpegThumbnail, jpegQuality, jpeg, peerJPEG, zopfli, peerZopfli,
+            pngAsJPEG, peerPNGAsJPEG;
         double zopfliBytes = 0, peerZopfliBytes = 0;
         double pngAsJPEGBytes = 0, peerPNGAsJPEGBytes = 0;
         double pngAsJPEGScore = 0, peerPNGAsJPEGScore = 0;

@@ -31,8 +31,15 @@ using Tools = BenchTools;
 namespace {
 
 constexpr int runs = 5;
-// A run that has not ended by then has hung, or stayed open on a failure.
+// A run that has not ended by then has hung.
 constexpr auto runLimit = std::chrono::minutes(10);
+// The program stays open after a failed task, with its results message. A run whose failures are
+// known ends once its outputs are in and its processes used no processor time for this long...
+constexpr auto settled = std::chrono::seconds(1);
+// ... and one whose failures are not known yet, once nothing moved for longer than the program
+// waits after its last task before it quits by itself.
+constexpr auto stalled = std::chrono::seconds(8);
+constexpr auto terminationLimit = std::chrono::seconds(10);
 
 double seconds(const timeval& time) {
     return double(time.tv_sec) + double(time.tv_usec) / 1e6;
@@ -54,6 +61,44 @@ std::size_t outputCount(const fs::path& folder) {
         count += isOutput(entry.path()) ? 1 : 0;
     }
     return count;
+}
+
+// The inputs that have no output beside them.
+std::vector<fs::path> withoutOutput(const std::vector<fs::path>& inputs) {
+    std::vector<fs::path> missing;
+    for (const auto& input : inputs) {
+        const auto prefix = input.stem().string() + "-orlix";
+        bool found = false;
+        for (const auto& entry : fs::directory_iterator(input.parent_path())) {
+            found = found || entry.path().filename().string().rfind(prefix, 0) == 0;
+        }
+        if (!found) {
+            missing.push_back(input);
+        }
+    }
+    return missing;
+}
+
+std::string names(const std::vector<fs::path>& paths) {
+    std::string text;
+    for (const auto& path : paths) {
+        text += (text.empty() ? "" : ", ") + path.filename().string();
+    }
+    return text.empty() ? "none" : text;
+}
+
+// Ends a process group: SIGTERM, then SIGKILL when it does not end in time.
+void terminate(pid_t pid, int& status, rusage& usage) {
+    ::kill(-pid, SIGTERM);
+    const auto start = std::chrono::steady_clock::now();
+    while (::wait4(pid, &status, WNOHANG, &usage) == 0) {
+        if (std::chrono::steady_clock::now() - start > terminationLimit) {
+            ::kill(-pid, SIGKILL);
+            ::wait4(pid, &status, 0, &usage);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 // The environment with a configuration of the run's own, and a display that needs none.
@@ -116,6 +161,7 @@ std::optional<pid_t> spawnQuietly(std::vector<std::string> arguments,
 EndToEndBenchmark::Run EndToEndBenchmark::runProgram(const fs::path& program,
                                                      const std::vector<fs::path>& inputs,
                                                      const fs::path& scratch,
+                                                     std::optional<std::size_t> expected,
                                                      std::vector<std::string> arguments) {
     static int number = 0;
     arguments.insert(arguments.end(), {program.string(), "-no-helper-install", "-quick-optimize"});
@@ -129,28 +175,48 @@ EndToEndBenchmark::Run EndToEndBenchmark::runProgram(const fs::path& program,
         return run;
     }
     const fs::path folder = inputs.front().parent_path();
+    const std::size_t outputsDue = expected.value_or(inputs.size());
     rusage usage{};
     int status = 0;
+    std::size_t outputs = 0;
+    double cpu = -1;
+    auto lastChange = start;
     while (::wait4(*pid, &status, WNOHANG, &usage) == 0) {
-        if (!run.complete && outputCount(folder) >= inputs.size()) {
+        const auto now = std::chrono::steady_clock::now();
+        const std::size_t counted = outputCount(folder);
+        const double used = Tools::groupCPUSeconds(*pid);
+        if (counted != outputs) {
             run.outputsWall = Tools::secondsSince(start);
-            run.complete = true;
         }
-        if (std::chrono::steady_clock::now() - start > runLimit) {
-            ::kill(-*pid, SIGKILL);
-            ::wait4(*pid, &status, 0, &usage);
-            run.complete = false;
+        if (counted != outputs || used != cpu) {
+            lastChange = now;
+        }
+        outputs = counted;
+        cpu = used;
+        run.complete = run.complete || outputs >= outputsDue;
+        // Every input has its output or its failure, and the program sits on its results.
+        const bool failed = outputs < inputs.size() && (run.complete ? now - lastChange > settled
+                                                                     : now - lastChange > stalled);
+        if (failed || now - start > runLimit) {
+            terminate(*pid, status, usage);
+            run.terminated = true;
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     run.exitWall = Tools::secondsSince(start);
-    run.complete = run.complete || outputCount(folder) >= inputs.size();
+    run.complete = outputCount(folder) >= outputsDue;
     if (run.outputsWall == 0) {
         run.outputsWall = run.exitWall;
     }
     run.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    run.failed = withoutOutput(inputs);
+    // An input that failed stays as it was, and counts at its own size, as the peers' skipped
+    // PNGs do.
     run.bytes = takeOutputs(folder);
+    for (const auto& input : run.failed) {
+        run.bytes += double(fs::file_size(input));
+    }
     return run;
 }
 
@@ -172,15 +238,19 @@ double EndToEndBenchmark::takeOutputs(const fs::path& folder) {
 EndToEndBenchmark::Run EndToEndBenchmark::median(const fs::path& program,
                                                  const std::vector<fs::path>& inputs,
                                                  const fs::path& scratch) {
+    // The first run tells which inputs fail; the program then ends once the others are written.
     Run result = runProgram(program, inputs, scratch);
+    const std::size_t expected = inputs.size() - result.failed.size();
+    result.complete = true;
     std::vector<double> outputs, exits, cpus;
     for (int run = 0; run < runs; ++run) {
         Tools::waitForIdle();
-        const Run one = runProgram(program, inputs, scratch);
+        const Run one = runProgram(program, inputs, scratch, expected);
         outputs.push_back(one.outputsWall);
         exits.push_back(one.exitWall);
         cpus.push_back(one.cpu);
         result.complete = result.complete && one.complete;
+        result.terminated = result.terminated || one.terminated;
         result.bytes = one.bytes;
     }
     result.outputsWall = middle(outputs);
@@ -229,24 +299,52 @@ EndToEndBenchmark::Run EndToEndBenchmark::runPeers(const fs::path& jobs) {
     return run;
 }
 
+std::vector<fs::path> EndToEndBenchmark::reducible(const std::vector<fs::path>& inputs,
+                                                   const fs::path& program,
+                                                   const fs::path& peerFolder,
+                                                   const fs::path& scratch) {
+    const Run trial = runProgram(program, inputs, scratch);
+    runPeers(writePeerJobs(inputs, peerFolder, scratch));
+    std::vector<fs::path> kept, neither;
+    for (const auto& input : inputs) {
+        const auto peer = peerFolder / input.filename();
+        const bool peerReduced = fs::exists(peer) && fs::file_size(peer) < fs::file_size(input);
+        const bool failed =
+            std::find(trial.failed.begin(), trial.failed.end(), input) != trial.failed.end();
+        (failed && !peerReduced ? neither : kept).push_back(input);
+    }
+    std::cout << "  failed in Orlix: " << names(trial.failed)
+              << "; made smaller by neither side, left out: " << names(neither) << "\n";
+    return kept;
+}
+
 void EndToEndBenchmark::run(const std::vector<fs::path>& images,
                             const std::vector<fs::path>& programs, const fs::path& scratch) {
     const auto folder = scratch / "end-to-end";
     const auto peerFolder = scratch / "end-to-end-peers";
     fs::create_directories(folder);
     fs::create_directories(peerFolder);
-    std::vector<fs::path> inputs;
+    std::vector<fs::path> copies;
     for (const auto& image : images) {
         fs::copy_file(image, folder / image.filename(), fs::copy_options::overwrite_existing);
-        inputs.push_back(folder / image.filename());
+        copies.push_back(folder / image.filename());
+    }
+    if (copies.empty()) {
+        return;
+    }
+    const int workers = ExportQueue::maxConcurrentOperationCount(Preferences::defaultPerformance());
+    std::cout << "End to end over " << copies.size() << " mixed inputs, " << workers
+              << " workers a side, medians of " << runs
+              << " runs (idle >= " << int(Tools::waitForIdle() * 100) << " % at the start)\n";
+    const auto inputs = reducible(copies, programs.front(), peerFolder, scratch);
+    for (const auto& copy : copies) {
+        if (std::find(inputs.begin(), inputs.end(), copy) == inputs.end()) {
+            fs::remove(copy);
+        }
     }
     if (inputs.empty()) {
         return;
     }
-    const int workers = ExportQueue::maxConcurrentOperationCount(Preferences::defaultPerformance());
-    std::cout << "End to end over " << inputs.size() << " mixed inputs, " << workers
-              << " workers a side, medians of " << runs
-              << " runs (idle >= " << int(Tools::waitForIdle() * 100) << " % at the start)\n";
     const auto jobs = writePeerJobs(inputs, peerFolder, scratch);
     std::vector<double> walls, cpus;
     runPeers(jobs);
@@ -264,15 +362,16 @@ void EndToEndBenchmark::run(const std::vector<fs::path>& images,
     }
     const double peerWall = middle(walls);
     std::cout << "  peers (pngquant --skip-if-larger; djpeg | cjpeg at Orlix's quality; xargs -P "
-              << workers << "): " << peerWall << " s wall, " << middle(cpus) << " s CPU, "
-              << peerBytes << " B\n";
+              << workers << ") over " << inputs.size() << " inputs: " << peerWall << " s wall, "
+              << middle(cpus) << " s CPU, " << peerBytes << " B\n";
     for (const auto& program : programs) {
         const Run ours = median(program, inputs, scratch);
         std::cout << "  " << program.string() << (ours.complete ? "" : " (INCOMPLETE)") << ": "
-                  << ours.outputsWall << " s wall to its last output (" << ours.exitWall
-                  << " s to its exit), " << ours.cpu << " s CPU, " << ours.bytes
+                  << ours.outputsWall << " s wall to its last output ("
+                  << (ours.terminated ? "ended by SIGTERM after its failures, " : "")
+                  << ours.exitWall << " s to its end), " << ours.cpu << " s CPU, " << ours.bytes
                   << " B; wall ratio " << ours.outputsWall / peerWall << ", size ratio "
-                  << ours.bytes / peerBytes << "\n";
+                  << ours.bytes / peerBytes << "; failed: " << names(ours.failed) << "\n";
     }
     measurePeakMemory(images, programs, scratch);
     std::cout << "\n";
@@ -298,7 +397,8 @@ void EndToEndBenchmark::measurePeakMemory(const std::vector<fs::path>& images,
     const auto report = scratch / "peak-memory.txt";
     for (const auto& program : programs) {
         Tools::waitForIdle();
-        runProgram(program, {input}, scratch, {"/usr/bin/time", "-f", "%M", "-o", report.string()});
+        runProgram(program, {input}, scratch, std::nullopt,
+                   {"/usr/bin/time", "-f", "%M", "-o", report.string()});
         std::ifstream file(report);
         double kilobytes = -1;
         file >> kilobytes;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,10 @@ namespace orlix::bench {
 // the helper, with a configuration of its own, on Qt's offscreen platform), against the peer
 // pipeline at the same parallelism: `pngquant --skip-if-larger` for PNGs and `djpeg | cjpeg` at the
 // quality Orlix chose for JPEGs, run by `xargs -P` with as many workers as Orlix's export queue
-// has. Medians of five runs after a warm-up, each after an idle check. Also the program's peak
-// memory, thumbnails included, on the largest image alone.
+// has. Medians of five runs after a warm-up, each after an idle check. The program stays open after
+// a failed task: a run ends, with SIGTERM, once its outputs are written and it is idle, and inputs
+// that neither side makes smaller are left out of the figures. Also the program's peak memory,
+// thumbnails included, on the largest image alone.
 class EndToEndBenchmark {
 public:
     // `programs`: the orlix executables to measure, the first one the build's.
@@ -28,13 +31,24 @@ private:
         double cpu = 0;
         double bytes = 0;
         bool complete = false;
+        // Ended by the benchmark, as the program stayed open on its failures (or hung).
+        bool terminated = false;
+        std::vector<std::filesystem::path> failed;
     };
 
-    // `wrapper`: a command the program is run under.
+    // `expected`: how many outputs the run makes when its failures are known; `wrapper`: a command
+    // the program is run under.
     static Run runProgram(const std::filesystem::path& program,
                           const std::vector<std::filesystem::path>& inputs,
                           const std::filesystem::path& scratch,
+                          std::optional<std::size_t> expected = std::nullopt,
                           std::vector<std::string> wrapper = {});
+    // The inputs that the program or its peers make smaller, from a run of each; says which
+    // failed.
+    static std::vector<std::filesystem::path>
+    reducible(const std::vector<std::filesystem::path>& inputs,
+              const std::filesystem::path& program, const std::filesystem::path& peerFolder,
+              const std::filesystem::path& scratch);
     static Run median(const std::filesystem::path& program,
                       const std::vector<std::filesystem::path>& inputs,
                       const std::filesystem::path& scratch);

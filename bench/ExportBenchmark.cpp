@@ -48,13 +48,28 @@ std::vector<fs::path> generateImages(const fs::path& folder) {
     return images;
 }
 
-std::vector<fs::path> copyImages(const fs::path& from, const fs::path& folder) {
+bool isImage(const fs::path& path) {
+    const auto extension = path.extension();
+    return extension == ".jpg" || extension == ".jpeg" || extension == ".png";
+}
+
+// The images among the given files and in the given folders, read recursively.
+std::vector<fs::path> copyImages(const std::vector<fs::path>& sources, const fs::path& folder) {
+    std::vector<fs::path> found;
+    for (const auto& source : sources) {
+        if (!fs::is_directory(source)) {
+            found.push_back(source);
+            continue;
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(source)) {
+            found.push_back(entry.path());
+        }
+    }
     std::vector<fs::path> images;
-    for (const auto& entry : fs::recursive_directory_iterator(from)) {
-        const auto extension = entry.path().extension();
-        if (extension == ".jpg" || extension == ".jpeg" || extension == ".png") {
-            fs::copy_file(entry.path(), folder / entry.path().filename());
-            images.push_back(folder / entry.path().filename());
+    for (const auto& path : found) {
+        if (isImage(path) && fs::is_regular_file(path)) {
+            fs::copy_file(path, folder / path.filename(), fs::copy_options::overwrite_existing);
+            images.push_back(folder / path.filename());
         }
     }
     return images;
@@ -104,7 +119,8 @@ int main(int argc, char** argv) {
     const auto scratch = fs::temp_directory_path() / ("orlix-bench-" + std::to_string(::getpid()));
     fs::create_directories(scratch);
     ::setenv("XDG_CONFIG_HOME", (scratch / "config").c_str(), 1);
-    const auto images = argc == 2 ? copyImages(argv[1], scratch) : generateImages(scratch);
+    const std::vector<fs::path> sources(argv + 1, argv + argc);
+    const auto images = sources.empty() ? generateImages(scratch) : copyImages(sources, scratch);
     std::cout << "corpus (" << images.size() << " images):\n";
     for (const auto& image : images) {
         std::cout << "  " << image.filename().string() << " " << fs::file_size(image) << " B\n";
