@@ -33,8 +33,19 @@ template <typename Vector>
     std::memcpy(values, &vector, sizeof vector);
 }
 
+// Four of eight 16-bit samples, from `from` on, as floats: interleaved with zeros they are 32-bit
+// integers, which convert to floats exactly.
+template <int from> [[gnu::always_inline]] inline Float4 quarterAsFloats(Shorts8 shorts) {
+    const Shorts8 none = {};
+    return __builtin_convertvector(
+        __builtin_bit_cast(Int4,
+                           __builtin_shufflevector(shorts, none, from, from + 8, from + 1, from + 9,
+                                                   from + 2, from + 10, from + 3, from + 11)),
+        Float4);
+}
+
 // Sixteen samples as floats. Bytes are widened by interleaving them with zeros, which even the
-// oldest vector instructions do in a few steps; integers convert to floats exactly.
+// oldest vector instructions do in a few steps.
 [[gnu::always_inline]] inline void widen(const std::uint8_t* samples, Float4& first, Float4& second,
                                          Float4& third, Float4& fourth) {
     Bytes16 bytes;
@@ -46,21 +57,10 @@ template <typename Vector>
     const auto high = __builtin_bit_cast(
         Shorts8, __builtin_shufflevector(bytes, noBytes, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13,
                                          29, 14, 30, 15, 31));
-    const Shorts8 noShorts = {};
-    first = __builtin_convertvector(
-        __builtin_bit_cast(Int4, __builtin_shufflevector(low, noShorts, 0, 8, 1, 9, 2, 10, 3, 11)),
-        Float4);
-    second = __builtin_convertvector(
-        __builtin_bit_cast(Int4,
-                           __builtin_shufflevector(low, noShorts, 4, 12, 5, 13, 6, 14, 7, 15)),
-        Float4);
-    third = __builtin_convertvector(
-        __builtin_bit_cast(Int4, __builtin_shufflevector(high, noShorts, 0, 8, 1, 9, 2, 10, 3, 11)),
-        Float4);
-    fourth = __builtin_convertvector(
-        __builtin_bit_cast(Int4,
-                           __builtin_shufflevector(high, noShorts, 4, 12, 5, 13, 6, 14, 7, 15)),
-        Float4);
+    first = quarterAsFloats<0>(low);
+    second = quarterAsFloats<4>(low);
+    third = quarterAsFloats<0>(high);
+    fourth = quarterAsFloats<4>(high);
 }
 
 [[gnu::always_inline]] inline void widen(const std::uint8_t* samples, Float8& first,
