@@ -13,7 +13,9 @@ public:
     // falls outside is cut away. Canvas pixels the rectangle only partly covers get that share of
     // the drawing, laid over what they held ("source over" for formats with alpha); pixels it does
     // not touch stay as they are. An empty rectangle draws nothing. False, with the canvas
-    // untouched, when the formats differ, a value is not finite or the draw needs absurd memory.
+    // untouched, when the formats differ, a value is not finite or the draw needs absurd memory;
+    // false as well when memory runs out while it draws, which may leave some rows drawn. Rows are
+    // shared among a few threads when the picture is large.
     static bool draw(const BitmapImageRep& source, BitmapImageRep& canvas, double x, double y,
                      double width, double height);
 };
