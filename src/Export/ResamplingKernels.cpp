@@ -3,6 +3,7 @@
 #include "Export/ResamplingAxis.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace orlix {
@@ -219,8 +220,11 @@ void filterLinesOneByOne(const float* lines, int rows, int samples, std::uint32_
 }
 
 #if defined(__x86_64__) || defined(__i386__)
+// ORLIX_NARROW_VECTORS keeps the four-sample kernels on a processor that has the wider ones, so
+// that both paths can be held to the same bytes on one machine.
 bool hasWideVectors() {
-    static const bool wide = __builtin_cpu_supports("avx2");
+    static const bool wide =
+        __builtin_cpu_supports("avx2") && std::getenv("ORLIX_NARROW_VECTORS") == nullptr;
     return wide;
 }
 
