@@ -20,8 +20,8 @@ std::atomic<QuantizeRequest::Quantizer> chosenQuantizer{QuantizeRequest::Quantiz
 constexpr std::uint16_t requestedPaletteSize = 256;
 
 // A call that got no answer was cancelled only when Orlix itself ended the service or the work
-// was cancelled meanwhile; a service that crashed, was killed or was found stopped is a failure,
-// so that the image is reported, not silently missing.
+// was cancelled meanwhile; a call that lost its service a second time is a failure, so that the
+// image is reported, not silently missing.
 bool endedByCancel(ImageUtilsConnection::Failure failure, bool workGoesOn) {
     using Failure = ImageUtilsConnection::Failure;
     return failure == Failure::terminated || (failure == Failure::failed && !workGoesOn);
@@ -76,7 +76,7 @@ QuantizationResult ImageUtilsClient::quantize(const BitmapImageRep& bitmap,
     if (!keepGoing()) {
         return ended(CancellableResult::cancelled());
     }
-    const auto answer = ImageUtilsConnection::call(frame);
+    const auto answer = ImageUtilsConnection::call(frame, keepGoing);
     frame = {};
     if (!answer) {
         return ended(endedByCancel(answer.error(), keepGoing()) ? CancellableResult::cancelled()
@@ -133,7 +133,7 @@ ImageUtilsClient::ZopfliResult ImageUtilsClient::zopfli(std::span<const std::uin
     if (!keepGoing()) {
         return {Kind::cancelled, {}};
     }
-    const auto answer = ImageUtilsConnection::call(frame);
+    const auto answer = ImageUtilsConnection::call(frame, keepGoing);
     if (!answer) {
         return {endedByCancel(answer.error(), keepGoing()) ? Kind::cancelled : Kind::failure, {}};
     }

@@ -43,6 +43,9 @@ constexpr auto connectTimeout = 2s;
 constexpr auto greetingLimit = 10s;
 constexpr auto terminateReplyTimeout = 1s;
 constexpr auto terminateExitTimeout = 1s;
+// How long a service whose connection dropped is given to show that it has died.
+constexpr auto deathNoticeLimit = 2s;
+constexpr auto deathNoticePollInterval = 5ms;
 constexpr const char* serviceName = "orlix-image-utils";
 
 std::atomic<std::chrono::milliseconds::rep> livenessInterval{
@@ -80,8 +83,10 @@ ServiceState& state() {
     return *instance;
 }
 
-// What a single attempt of a call came to; `cut` is a call whose service this client replaced.
-enum class Attempt { couldNotConnect, failed, terminated, cut };
+// What a single attempt of a call came to. `lost`: the service went away under the call, whatever
+// the reason (it died, was killed, or was found stopped and replaced); `failed`: a service that
+// lives answered badly or closed the connection unanswered.
+enum class Attempt { couldNotConnect, failed, terminated, lost };
 
 class Descriptor {
 public:
@@ -229,12 +234,11 @@ void endService(ServiceState& service, const Instance& instance) {
 }
 
 // A service that lives but no longer serves is ended; its calls in flight learn that this
-// client cut them. True when this caller is the one that marked it so.
-bool replaceService(ServiceState& service, const Instance& instance) {
+// client cut them.
+void replaceService(ServiceState& service, const Instance& instance) {
     Ending none = Ending::none;
-    const bool marked = instance->ending.compare_exchange_strong(none, Ending::replaced);
+    instance->ending.compare_exchange_strong(none, Ending::replaced);
     endService(service, instance);
-    return marked;
 }
 
 std::filesystem::path serviceExecutable(const ServiceState& service) {
@@ -361,25 +365,37 @@ std::optional<Connection> connectToService() {
     return startService(service);
 }
 
-// What became of a call that got no fitting reply. The call that finds its service stopped
-// fails, and the service is replaced; the other calls cut by that replacement may try again.
+// Whether a service whose connection dropped unanswered has died: its sockets close as it exits,
+// a moment before /proc shows it gone, so it is given that moment. One that lives on closed the
+// connection itself.
+bool hasDied(const ServiceInstance& instance) {
+    const auto deadline = Clock::now() + deathNoticeLimit;
+    while (ProcessStatus::of(instance.pid) != ProcessStatus::State::ended) {
+        if (Clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(deathNoticePollInterval);
+    }
+    return true;
+}
+
+// What became of a call that got no fitting reply. A service found stopped is replaced; every
+// call it held, this one included, has lost its service.
 Attempt whyUnanswered(const Instance& instance, const LivenessWatch& watch) {
     if (watch.verdict() == LivenessWatch::Verdict::stopped) {
         ServiceState& service = state();
         std::lock_guard lock(service.mutex);
-        if (replaceService(service, instance)) {
-            return Attempt::failed;
-        }
+        replaceService(service, instance);
     }
     switch (instance->ending.load()) {
     case Ending::terminated:
         return Attempt::terminated;
     case Ending::replaced:
-        return Attempt::cut;
+        return Attempt::lost;
     case Ending::none:
         break;
     }
-    return Attempt::failed;
+    return hasDied(*instance) ? Attempt::lost : Attempt::failed;
 }
 
 Expected<imageutils::Frame, Attempt> attempt(const imageutils::Frame& request,
@@ -404,13 +420,15 @@ Expected<imageutils::Frame, Attempt> attempt(const imageutils::Frame& request,
 } // namespace
 
 Expected<ImageUtilsConnection::Frame, ImageUtilsConnection::Failure>
-ImageUtilsConnection::call(const Frame& request) {
+ImageUtilsConnection::call(const Frame& request, const KeepGoing& keepGoing) {
     const auto replyType = imageutils::replyTypeFor(request.type);
     if (!replyType || request.payload.size() > imageutils::maxPayloadSize) {
         return Failure::couldNotConnect;
     }
     auto outcome = attempt(request, *replyType);
-    if (!outcome && outcome.error() == Attempt::cut) {
+    // Which call brought its service down cannot be told, so each call it held gets one more
+    // service; one that loses that one too fails for good.
+    if (!outcome && outcome.error() == Attempt::lost && (!keepGoing || keepGoing())) {
         outcome = attempt(request, *replyType);
     }
     if (outcome) {
@@ -422,7 +440,7 @@ ImageUtilsConnection::call(const Frame& request) {
     case Attempt::terminated:
         return Failure::terminated;
     case Attempt::failed:
-    case Attempt::cut:
+    case Attempt::lost:
         break;
     }
     return Failure::failed;

@@ -1,5 +1,6 @@
 #include "Export/ImageUtilsClient.h"
 #include "Export/ImageUtilsConnection.h"
+#include "FakeServiceMark.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/TestImages.h"
 
@@ -10,6 +11,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <thread>
@@ -98,22 +100,26 @@ TEST_F(ImageUtilsClientTests, AFailedRecompressionIsAFailure) {
               ImageUtilsClient::ZopfliResult::Kind::failure);
 }
 
-// The pid a hanging fake service writes once a request has reached it, once it is not `previous`.
-pid_t waitForServiceMark(const std::filesystem::path& mark, pid_t previous = 0) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    pid_t pid = 0;
-    while ((pid == 0 || pid == previous) && std::chrono::steady_clock::now() < deadline) {
-        pid = 0;
-        std::ifstream(mark) >> pid;
-        std::this_thread::yield();
-    }
-    return pid;
-}
-
 // A service whose requests hang, and a mark file that names it once a request has arrived.
 class HangingServiceTests : public ImageUtilsClientTests {
 protected:
     HangingServiceTests() { ImageUtilsConnection::setLivenessCheckInterval(interval); }
+
+    // One quantise or Zopfli call, its outcome as a cancellable result's kind.
+    Kind callOnce(bool zopfli, const ImageUtilsClient::ShouldContinue& goesOn) {
+        if (!zopfli) {
+            return ImageUtilsClient::quantize(*bitmap, config, goesOn).result.kind();
+        }
+        switch (ImageUtilsClient::zopfli(std::vector<std::uint8_t>{1, 2, 3}, goesOn).kind) {
+        case ImageUtilsClient::ZopfliResult::Kind::success:
+            return Kind::success;
+        case ImageUtilsClient::ZopfliResult::Kind::failure:
+            return Kind::failure;
+        case ImageUtilsClient::ZopfliResult::Kind::cancelled:
+            break;
+        }
+        return Kind::cancelled;
+    }
 
     void hangOn(const char* kind) {
         std::filesystem::remove(mark);
@@ -128,44 +134,54 @@ protected:
     std::optional<testing::ScopedEnvironment> reply;
 };
 
-// Only Orlix's own terminate (or the work's cancel) makes an unanswered call a cancel: a service
-// that died or stopped costs its call as a failure, and the next call gets a fresh service.
-TEST_F(HangingServiceTests, AServiceThatDiesOrStopsFailsItsCallButTerminateCancelsIt) {
-    enum class End { killed, stopped, terminated };
-    for (const End end : {End::killed, End::stopped, End::terminated}) {
+// A call whose service goes, however it goes, is made once more on a new service; losing that one
+// too fails it. Orlix's own terminate, or a cancel of the work before the service went, ends it
+// cancelled without another try.
+TEST_F(HangingServiceTests, ACallThatLosesTwoServicesFailsAndOnlyTerminateOrACancelEndItCancelled) {
+    enum class End { killed, crashed, stopped, terminated, cancelledThenKilled };
+    const std::pair<End, const char*> ends[] = {{End::killed, "killed"},
+                                                {End::crashed, "crashed"},
+                                                {End::stopped, "stopped"},
+                                                {End::terminated, "terminated"},
+                                                {End::cancelledThenKilled, "cancelled, killed"}};
+    for (const auto& [end, name] : ends) {
         for (const bool zopfli : {false, true}) {
-            SCOPED_TRACE(std::string(zopfli ? "Zopfli, " : "quantise, ") +
-                         (end == End::killed    ? "killed"
-                          : end == End::stopped ? "stopped"
-                                                : "terminated"));
+            SCOPED_TRACE(std::string(zopfli ? "Zopfli, " : "quantise, ") + name);
             hangOn(zopfli ? "hang-zopfli" : "hang-quantize");
+            std::atomic<bool> goesOn{true};
             std::optional<Kind> outcome;
-            std::thread caller([&] {
-                if (zopfli) {
-                    const auto result =
-                        ImageUtilsClient::zopfli(std::vector<std::uint8_t>{1, 2, 3}, nullptr);
-                    outcome = result.kind == ImageUtilsClient::ZopfliResult::Kind::failure
-                                  ? Kind::failure
-                              : result.kind == ImageUtilsClient::ZopfliResult::Kind::cancelled
-                                  ? Kind::cancelled
-                                  : Kind::success;
-                } else {
-                    outcome = ImageUtilsClient::quantize(*bitmap, config, nullptr).result.kind();
-                }
-            });
-            const pid_t service = waitForServiceMark(mark);
-            ASSERT_GT(service, 0);
+            std::thread caller([&] { outcome = callOnce(zopfli, [&] { return goesOn.load(); }); });
+            const pid_t first = testing::waitForServiceMark(mark);
+            ASSERT_GT(first, 0);
+            const int signal = end == End::stopped   ? SIGSTOP
+                               : end == End::crashed ? SIGSEGV
+                                                     : SIGKILL;
+            pid_t second = 0;
             if (end == End::terminated) {
                 ImageUtilsClient::terminate();
+            } else if (end == End::cancelledThenKilled) {
+                goesOn = false;
+                ::kill(first, SIGKILL);
             } else {
-                ::kill(service, end == End::killed ? SIGKILL : SIGSTOP);
+                ::kill(first, signal);
+                second = testing::waitForServiceMark(mark, first);
+                EXPECT_GT(second, 0) << "the call was not made again";
+                if (second > 0) {
+                    ::kill(second, signal);
+                }
             }
             caller.join();
-            EXPECT_EQ(outcome, end == End::terminated ? Kind::cancelled : Kind::failure);
+            const bool cancelled = end == End::terminated || end == End::cancelledThenKilled;
+            EXPECT_EQ(outcome, cancelled ? Kind::cancelled : Kind::failure);
+            if (cancelled) {
+                pid_t last = 0;
+                std::ifstream(mark) >> last;
+                EXPECT_EQ(last, first) << "a cancelled call was made again";
+            }
             // A stopped service is not left behind to hold its memory. (A killed one may still be
             // on its way out when its connection drops, so it is not asked after here.)
-            if (end == End::stopped) {
-                EXPECT_EQ(ProcessStatus::of(service), ProcessStatus::State::ended);
+            if (end == End::stopped && second > 0) {
+                EXPECT_EQ(ProcessStatus::of(second), ProcessStatus::State::ended);
             }
         }
     }
@@ -182,7 +198,7 @@ TEST_F(HangingServiceTests, ACallCutByTheReplacementOfAStoppedServiceIsMadeOnceM
     std::thread caller([&] {
         hung = ImageUtilsClient::zopfli(std::vector<std::uint8_t>{1, 2, 3}, nullptr).kind;
     });
-    const pid_t first = waitForServiceMark(mark);
+    const pid_t first = testing::waitForServiceMark(mark);
     ASSERT_GT(first, 0);
     ::kill(first, SIGSTOP);
     ImageUtilsConnection::setLivenessCheckInterval(interval);
@@ -190,7 +206,7 @@ TEST_F(HangingServiceTests, ACallCutByTheReplacementOfAStoppedServiceIsMadeOnceM
     EXPECT_EQ(ProcessStatus::of(first), ProcessStatus::State::ended);
 
     // The cut call reached the new service; stopped there too, it fails instead of trying again.
-    const pid_t second = waitForServiceMark(mark, first);
+    const pid_t second = testing::waitForServiceMark(mark, first);
     ASSERT_GT(second, 0);
     ASSERT_NE(second, first);
     ::kill(second, SIGSTOP);

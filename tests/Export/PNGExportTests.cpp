@@ -4,12 +4,14 @@
 #include "Export/ImageUtilsConnection.h"
 #include "Export/PNGImageExporter.h"
 #include "ExportTestFixture.h"
+#include "FakeServiceMark.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/TestImages.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <set>
 #include <thread>
@@ -185,56 +187,65 @@ TEST_F(PNGExportTests, ACancelBetweenStepsIsNoticedAtTheNextCheck) {
     EXPECT_EQ(outputs(inputs), std::vector<fs::path>{"e-orlix.png"});
 }
 
-// The pid a hanging fake service writes once a request has reached it.
-pid_t waitForServiceMark(const fs::path& mark) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    pid_t pid = 0;
-    while (pid == 0 && std::chrono::steady_clock::now() < deadline) {
-        std::ifstream(mark) >> pid;
-        std::this_thread::yield();
-    }
-    return pid;
-}
-
-TEST_F(PNGExportTests, AServiceKilledOrStoppedMidCallFailsTheExportAndIsReplaced) {
-    const auto input = inputs / "f.jpg";
-    TestImages::writeJPEG(input, 32, 32, TestImages::noise);
-    const auto mark = home.path() / "service.pid";
+// Two exports are in flight when their service goes, however it goes: one whose request the
+// fake holds at its gate, and one whose request hangs on every service. The held one is made on
+// the next service and succeeds; the hanging one loses that service too and fails, alone.
+TEST_F(PNGExportTests, ALostServiceCostsOnlyTheExportThatLosesItsNextServiceToo) {
+    const auto colour = inputs / "colour.jpg";
+    TestImages::writeJPEG(colour, 32, 32, TestImages::noise);
+    // Grey without alpha: Zopfli is its only call.
+    const auto grey = inputs / "grey.jpg";
+    TestImages::writeGreyJPEG(grey, 32, 32);
+    const auto mark = home.path() / "hanging.pid";
+    const auto gate = home.path() / "gate";
+    const auto held = home.path() / "gate.held";
     ImageUtilsConnection::setServiceExecutable(fs::read_symlink("/proc/self/exe").parent_path() /
                                                "fake-image-utils");
     ImageUtilsConnection::setLivenessCheckInterval(std::chrono::milliseconds(5));
-    for (const int signal : {SIGKILL, SIGSTOP}) {
-        for (const bool zopfli : {false, true}) {
-            SCOPED_TRACE(std::string(zopfli ? "during Zopfli, " : "during quantisation, ") +
-                         (signal == SIGKILL ? "killed" : "stopped"));
-            fs::remove(mark);
-            ImageUtilsClient::terminate();
-            testing::ScopedEnvironment fake("ORLIX_FAKE_REPLY",
-                                            zopfli ? "hang-zopfli" : "hang-quantize");
-            testing::ScopedEnvironment markVariable("ORLIX_FAKE_MARK", mark.string());
+    for (const int signal : {SIGKILL, SIGSEGV, SIGSTOP}) {
+        SCOPED_TRACE(::strsignal(signal));
+        for (const auto& file : {mark, gate, held, inputs / "grey-orlix.png"}) {
+            fs::remove(file);
+        }
+        ImageUtilsClient::terminate();
+        testing::ScopedEnvironment fake("ORLIX_FAKE_REPLY", "hang-quantize");
+        testing::ScopedEnvironment markVariable("ORLIX_FAKE_MARK", mark.string());
+        testing::ScopedEnvironment gateVariable("ORLIX_FAKE_GATE", gate.string());
+        std::vector<PNGExportStatus> hanging;
+        std::vector<PNGExportStatus> gated;
+        const auto start = [&](const fs::path& input, bool zopfli,
+                               std::vector<PNGExportStatus>& statuses) {
             PNGImageExporter exporter(item(input, noResize()),
                                       PNGExportConfig{256, true, false, zopfli});
-            std::vector<PNGExportStatus> statuses;
             exporter.setStatusUpdater(
-                [&](const PNGExportStatus& status) { statuses.push_back(status); });
-            auto operation = exporter.operations().front();
-            // Never cancelled by the test: only the service's end ends the call.
-            std::thread worker([&] { operation->start(); });
-            const pid_t service = waitForServiceMark(mark);
-            ASSERT_GT(service, 0);
-            ::kill(service, signal);
-            worker.join();
-            loop->runUntilIdle();
-            ASSERT_FALSE(statuses.empty());
-            EXPECT_EQ(failure(statuses),
-                      zopfli ? Error::pngGenerationFailed : Error::pngOptimizationFailed);
-            EXPECT_TRUE(outputs(inputs).empty());
+                [&statuses](const PNGExportStatus& status) { statuses.push_back(status); });
+            // Never cancelled by the test: only the service's end ends a call.
+            return std::thread([operation = exporter.operations().front()] { operation->start(); });
+        };
+        std::thread hangingExport = start(colour, false, hanging);
+        std::thread gatedExport = start(grey, true, gated);
+        const pid_t first = testing::waitForServiceMark(mark);
+        EXPECT_EQ(testing::waitForServiceMark(held), first) << "both calls on one service";
+        ::kill(first, signal);
+        const pid_t second = testing::waitForServiceMark(mark, first);
+        EXPECT_GT(second, 0) << "the hanging call was not made again";
+        EXPECT_EQ(testing::waitForServiceMark(held, first), second);
+        std::ofstream(gate.string()).flush();
+        gatedExport.join();
+        if (second > 0) {
+            ::kill(second, signal);
         }
+        hangingExport.join();
+        loop->runUntilIdle();
+        ASSERT_FALSE(gated.empty());
+        EXPECT_EQ(gated.back().kind, Status::succeeded);
+        EXPECT_EQ(failure(hanging), Error::pngOptimizationFailed);
+        EXPECT_EQ(outputs(inputs), std::vector<fs::path>{"grey-orlix.png"});
     }
     ImageUtilsConnection::setServiceExecutable({});
     ImageUtilsConnection::setLivenessCheckInterval(
         ImageUtilsConnection::defaultLivenessCheckInterval);
-    EXPECT_EQ(run(input, noResize()).back().kind, Status::succeeded);
+    EXPECT_EQ(run(colour, noResize()).back().kind, Status::succeeded);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // A stand-in for orlix-image-utils that answers quantise and Zopfli requests with the broken or
 // odd replies named by ORLIX_FAKE_REPLY, so that tests can see what the client makes of them.
-// Everything else is answered as the real service answers it.
+// Everything else is answered as the real service answers it; with ORLIX_FAKE_GATE set, only once
+// the file it names exists.
 
 #include "Export/ImageUtilsProtocol.h"
 #include "ImageUtilsService/ImageUtilsServer.h"
@@ -10,6 +11,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -40,6 +42,17 @@ std::optional<Frame> hang(const Frame& request) {
     return orlix::ImageUtilsServer::answer(request);
 }
 
+// Tells the test that a request is held, and by which process, then answers it once the test
+// opens the gate (or after a minute).
+std::optional<Frame> heldAtGate(const Frame& request, const std::string& gate) {
+    std::ofstream(gate + ".held") << ::getpid();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!std::filesystem::exists(gate) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return orlix::ImageUtilsServer::answer(request);
+}
+
 std::optional<Frame> answer(const Frame& request, const std::string& kind) {
     if (kind == "slow") {
         // Long enough for a client that checks often to look many times at a service that works.
@@ -49,6 +62,9 @@ std::optional<Frame> answer(const Frame& request, const std::string& kind) {
     if ((kind == "hang-quantize" && request.type == MessageType::quantizeRequest) ||
         (kind == "hang-zopfli" && request.type == MessageType::zopfliRequest)) {
         return hang(request);
+    }
+    if (const char* gate = std::getenv("ORLIX_FAKE_GATE")) {
+        return heldAtGate(request, gate);
     }
     if (request.type == MessageType::zopfliRequest && kind == "zopfli-failure") {
         return ZopfliReply{false, {}}.encode();
