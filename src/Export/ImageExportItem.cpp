@@ -38,6 +38,10 @@ ImageExportItem::resolutionFor(std::optional<ImagePixelSize> source) const {
 }
 
 std::optional<ImagePixelSize> ImageExportItem::sourcePixelSize() {
+    // Known once the image was read, also after its bitmap has gone.
+    if (const auto info = exportImageInfo()) {
+        return info->sourcePixelSize;
+    }
     const auto image = resizedImageRepWithMetadata();
     if (image) {
         return (*image)->sourcePixelSize();
@@ -70,6 +74,12 @@ ImageExportItem::ResizedImage ImageExportItem::resizedImageRepWithMetadata() {
         publish({error.sourceSize, error.resultSize, resolutionFor(error.sourceSize)});
     }
     return image;
+}
+
+void ImageExportItem::releaseResizedImage() {
+    std::shared_ptr<const BitmapImageRepWithMetadata> released;
+    std::lock_guard lock(mutex_);
+    released.swap(resized_);
 }
 
 ImageExportItem::ResizedImage ImageExportItem::computeResizedImage() {

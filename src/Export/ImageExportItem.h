@@ -44,8 +44,11 @@ public:
 
     // The resolution of the output; for a variable size the one the source can supply.
     virtual std::optional<OutputResolution> outputResolution();
-    // The bitmap to encode: loaded and resized once, then kept. Nothing is kept on failure.
+    // The bitmap to encode: loaded and resized once, then kept until it is released. Nothing is
+    // kept on failure.
     virtual ResizedImage resizedImageRepWithMetadata();
+    // Lets the kept bitmap go once its pixels are elsewhere; what is known of the image stays.
+    void releaseResizedImage();
     // Reports on the main queue that the export began.
     virtual void began();
     // Reports the end on the main queue, with the sizes known by then.

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "Export/Codec/ImageHeader.h"
 #include "Export/ExportFileWriter.h"
+#include "Export/ExportMemoryBudget.h"
 #include "Export/ImageExportItem.h"
 #include "Platform/Operation.h"
 #include "Shared/ImageFileType.h"
@@ -32,11 +34,21 @@ public:
 
 protected:
     void main() override {
+        // Memory is asked for before the image is read: its pixels are most of what an export
+        // takes. A cancel while waiting has already ended the export.
+        const auto admission = ExportMemoryBudget::shared()->admit(
+            memoryEstimate(), [this] { return !isCancelled(); });
+        if (!admission) {
+            return;
+        }
         exportItem_->began();
         exportImage();
     }
 
     virtual void exportImage() = 0;
+    // The most memory the export, the service's work for it included, keeps at once for each
+    // pixel of its source image.
+    virtual std::uint64_t memoryPerSourcePixel() const = 0;
 
     const std::shared_ptr<ImageExportItem>& exportItem() const { return exportItem_; }
 
@@ -81,6 +93,15 @@ protected:
     }
 
 private:
+    std::uint64_t memoryEstimate() const {
+        const auto size = ImageHeader::pixelSize(exportItem_->url().path());
+        // A picture over the limit is refused before anything is allocated.
+        if (!size || size->area() > BitmapImageRep::maximumPixelCount) {
+            return 0;
+        }
+        return size->area() * memoryPerSourcePixel();
+    }
+
     std::shared_ptr<const BitmapImageRepWithMetadata> readCheckedImage() {
         report(Status::Kind::readingImage);
         const auto resized = exportItem_->resizedImageRepWithMetadata();

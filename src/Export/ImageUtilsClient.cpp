@@ -39,50 +39,49 @@ void ImageUtilsClient::setQuantizer(QuantizeRequest::Quantizer quantizer) {
     chosenQuantizer = quantizer;
 }
 
-QuantizationResult ImageUtilsClient::quantize(const BitmapImageRep& bitmap,
+QuantizationResult ImageUtilsClient::quantize(std::shared_ptr<const BitmapImageRep> bitmap,
                                               const PNGExportConfig& config,
                                               const ShouldContinue& shouldContinue) {
     const auto keepGoing = [&] { return !shouldContinue || shouldContinue(); };
-    std::shared_ptr<const BitmapImageRep> rgba;
-    if (bitmap.info() != CoarseBitmapInfo::rgbaSRGB()) {
-        rgba = bitmap.redrawnAsRGBA();
-        if (!rgba) {
-            return ended(CancellableResult::failure());
-        }
-    }
-    auto extraction = UnpremultipliedPixels::extract(rgba ? *rgba : bitmap, shouldContinue);
-    rgba.reset();
-    if (extraction.result.kind() != CancellableResult::Kind::success) {
-        return ended(extraction.result);
-    }
-    if (extraction.pixels.empty()) {
-        return ended(CancellableResult::failure());
-    }
-    if (!keepGoing()) {
-        return ended(CancellableResult::cancelled());
-    }
     QuantizeRequest request;
-    request.pixels = std::move(extraction.pixels);
     request.highQuality = config.highQuality;
     request.dithered = true;
     request.paletteSize = requestedPaletteSize;
-    request.width = bitmap.pixelsWide();
-    request.height = bitmap.pixelsHigh();
+    request.width = bitmap->pixelsWide();
+    request.height = bitmap->pixelsHigh();
     // The bitmap's own flag: an opaque picture is sent as such although its samples carry alpha.
-    request.hasAlpha = bitmap.hasAlpha();
+    request.hasAlpha = bitmap->hasAlpha();
     request.quantizer = chosenQuantizer;
-    auto frame = request.encode();
-    request.pixels = {};
+    if (request.width == 0 || request.height == 0) {
+        return ended(CancellableResult::failure());
+    }
+    if (bitmap->info() != CoarseBitmapInfo::rgbaSRGB()) {
+        bitmap = bitmap->redrawnAsRGBA();
+        if (!bitmap) {
+            return ended(CancellableResult::failure());
+        }
+    }
+    auto extraction = CancellableResult::failure();
+    auto frame = request.encode([&](std::span<std::uint8_t> room) {
+        extraction = UnpremultipliedPixels::extract(*bitmap, room, shouldContinue);
+        return extraction.kind() == CancellableResult::Kind::success;
+    });
+    // The request carries the pixels from here on: the bitmap goes before the wait for the
+    // service, unless the caller still holds it.
+    bitmap.reset();
+    if (!frame) {
+        return ended(extraction);
+    }
     if (!keepGoing()) {
         return ended(CancellableResult::cancelled());
     }
-    const auto answer = ImageUtilsConnection::call(frame, keepGoing);
-    frame = {};
+    const auto answer = ImageUtilsConnection::call(*frame, keepGoing);
+    frame.reset();
     if (!answer) {
         return ended(endedByCancel(answer.error(), keepGoing()) ? CancellableResult::cancelled()
                                                                 : CancellableResult::failure());
     }
-    return quantizationFromReply(*answer, bitmap, shouldContinue);
+    return quantizationFromReply(*answer, {request.width, request.height}, shouldContinue);
 }
 
 bool ImageUtilsClient::fits(const QuantizeReply& reply, std::uint64_t pixelCount) {
@@ -97,13 +96,12 @@ bool ImageUtilsClient::fits(const QuantizeReply& reply, std::uint64_t pixelCount
 }
 
 QuantizationResult ImageUtilsClient::quantizationFromReply(const imageutils::Frame& answer,
-                                                           const BitmapImageRep& bitmap,
+                                                           ImagePixelSize size,
                                                            const ShouldContinue& shouldContinue) {
     const auto keepGoing = [&] { return !shouldContinue || shouldContinue(); };
     auto reply = QuantizeReply::decode(answer);
     // The reply's own success flag is not consulted: a palette and indices that fit are a result.
-    if (!reply || !reply->hasResult ||
-        !fits(*reply, std::uint64_t{bitmap.pixelsWide()} * bitmap.pixelsHigh())) {
+    if (!reply || !reply->hasResult || !fits(*reply, size.area())) {
         return ended(CancellableResult::failure());
     }
     if (!keepGoing()) {
@@ -116,8 +114,8 @@ QuantizationResult ImageUtilsClient::quantizationFromReply(const imageutils::Fra
     }
     result.palettizedPixels = std::move(reply->palettizedPixels);
     result.result = CancellableResult::success();
-    result.width = bitmap.pixelsWide();
-    result.height = bitmap.pixelsHigh();
+    result.width = size.width;
+    result.height = size.height;
     result.paletteSize = std::uint16_t(result.palette.size() / 4);
     return result;
 }

@@ -3,10 +3,12 @@
 #include "Export/BitmapImageRep.h"
 #include "Export/ImageUtilsProtocol.h"
 #include "Export/QuantizationResult.h"
+#include "Model/ImagePixelSize.h"
 #include "Model/PNGExportConfig.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -27,8 +29,11 @@ public:
         std::vector<std::uint8_t> data;
     };
 
-    // A palette of at most 256 dithered colours and one index per pixel of the bitmap.
-    static QuantizationResult quantize(const BitmapImageRep& bitmap, const PNGExportConfig& config,
+    // A palette of at most 256 dithered colours and one index per pixel of the bitmap. The bitmap
+    // is let go once the request carries its pixels: when the caller holds it no longer, its
+    // memory is free while the service works.
+    static QuantizationResult quantize(std::shared_ptr<const BitmapImageRep> bitmap,
+                                       const PNGExportConfig& config,
                                        const ShouldContinue& shouldContinue);
     // The PNG recompressed with Zopfli, pixels unchanged.
     static ZopfliResult zopfli(std::span<const std::uint8_t> png,
@@ -39,10 +44,10 @@ public:
     // Which quantiser the service uses; the benchmark compares them.
     static void setQuantizer(imageutils::QuantizeRequest::Quantizer quantizer);
 
-    // What the service's answer to quantising `bitmap` makes: a result only from a well-formed
-    // reply whose palette and indices fit the bitmap.
+    // What the service's answer to quantising a bitmap of `size` makes: a result only from a
+    // well-formed reply whose palette and indices fit it.
     static QuantizationResult quantizationFromReply(const imageutils::Frame& answer,
-                                                    const BitmapImageRep& bitmap,
+                                                    ImagePixelSize size,
                                                     const ShouldContinue& shouldContinue);
     // What the service's answer to a recompression makes: a result only from a well-formed reply
     // that reports success with a file.

@@ -33,11 +33,16 @@ void putU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
     }
 }
 
-// A byte string as u32 length and bytes. A string too long for the field gets the largest
-// length, which no frame can carry, so writeFrame refuses it instead of sending a wrapped length.
+// The u32 length before a byte string. A string too long for the field gets the largest length,
+// which no frame can carry, so writeFrame refuses it instead of sending a wrapped length.
+void putLength(std::vector<std::uint8_t>& out, std::size_t length) {
+    putU32(out, static_cast<std::uint32_t>(
+                    std::min<std::size_t>(length, std::numeric_limits<std::uint32_t>::max())));
+}
+
+// A byte string as u32 length and bytes.
 void putBytes(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& bytes) {
-    putU32(out, static_cast<std::uint32_t>(std::min<std::size_t>(
-                    bytes.size(), std::numeric_limits<std::uint32_t>::max())));
+    putLength(out, bytes.size());
     out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
@@ -72,14 +77,20 @@ public:
     }
 
     std::vector<std::uint8_t> bytes() {
+        const auto view = byteView();
+        return {view.begin(), view.end()};
+    }
+
+    // A byte string where it lies in the payload, not copied.
+    std::span<const std::uint8_t> byteView() {
         const std::uint32_t length = u32();
         if (failed_ || length > bytes_.size() - position_) {
             failed_ = true;
             return {};
         }
-        const auto begin = bytes_.begin() + static_cast<std::ptrdiff_t>(position_);
+        const auto view = bytes_.subspan(position_, length);
         position_ += length;
-        return {begin, begin + length};
+        return view;
     }
 
     // True when every read fitted and nothing is left over.
@@ -144,28 +155,34 @@ bool writeExactly(int descriptor, const std::uint8_t* bytes, std::size_t count,
     return true;
 }
 
-} // namespace
+// The fields of a quantise request before its pixels, and the pixels' length.
+constexpr std::size_t quantizeFieldsSize = 18;
 
-Frame QuantizeRequest::encode() const {
-    Frame frame{MessageType::quantizeRequest, {}};
-    frame.payload.reserve(18 + pixels.size());
-    putU8(frame.payload, highQuality ? 1 : 0);
-    putU8(frame.payload, dithered ? 1 : 0);
-    putU16(frame.payload, paletteSize);
-    putU32(frame.payload, width);
-    putU32(frame.payload, height);
-    putU8(frame.payload, hasAlpha ? 1 : 0);
-    putU8(frame.payload, static_cast<std::uint8_t>(quantizer));
-    putBytes(frame.payload, pixels);
-    return frame;
+void putQuantizeFields(std::vector<std::uint8_t>& out, const QuantizeRequest& request,
+                       std::size_t pixelBytes) {
+    putU8(out, request.highQuality ? 1 : 0);
+    putU8(out, request.dithered ? 1 : 0);
+    putU16(out, request.paletteSize);
+    putU32(out, request.width);
+    putU32(out, request.height);
+    putU8(out, request.hasAlpha ? 1 : 0);
+    putU8(out, static_cast<std::uint8_t>(request.quantizer));
+    putLength(out, pixelBytes);
 }
 
-std::optional<QuantizeRequest> QuantizeRequest::decode(const Frame& frame) {
+// A quantise request without its pixels, and where they lie in the frame's payload.
+struct QuantizeFields {
+    QuantizeRequest request;
+    std::span<const std::uint8_t> pixels;
+};
+
+std::optional<QuantizeFields> decodeQuantizeFields(const Frame& frame) {
     if (frame.type != MessageType::quantizeRequest) {
         return std::nullopt;
     }
     PayloadReader reader(frame.payload);
-    QuantizeRequest request;
+    QuantizeFields fields;
+    QuantizeRequest& request = fields.request;
     request.highQuality = reader.flag();
     request.dithered = reader.flag();
     request.paletteSize = reader.u16();
@@ -173,19 +190,63 @@ std::optional<QuantizeRequest> QuantizeRequest::decode(const Frame& frame) {
     request.height = reader.u32();
     request.hasAlpha = reader.flag();
     const std::uint8_t quantizer = reader.u8();
-    request.pixels = reader.bytes();
-    if (!reader.complete() || quantizer > static_cast<std::uint8_t>(Quantizer::builtIn)) {
+    fields.pixels = reader.byteView();
+    if (!reader.complete() ||
+        quantizer > static_cast<std::uint8_t>(QuantizeRequest::Quantizer::builtIn)) {
         return std::nullopt;
     }
-    request.quantizer = static_cast<Quantizer>(quantizer);
+    request.quantizer = static_cast<QuantizeRequest::Quantizer>(quantizer);
     std::uint64_t expected = 0;
     if (__builtin_mul_overflow(std::uint64_t{request.width}, std::uint64_t{request.height},
                                &expected) ||
         __builtin_mul_overflow(expected, std::uint64_t{4}, &expected) ||
-        expected != request.pixels.size()) {
+        expected != fields.pixels.size()) {
         return std::nullopt;
     }
-    return request;
+    return fields;
+}
+
+} // namespace
+
+Frame QuantizeRequest::encode() const {
+    Frame frame{MessageType::quantizeRequest, {}};
+    frame.payload.reserve(quantizeFieldsSize + pixels.size());
+    putQuantizeFields(frame.payload, *this, pixels.size());
+    frame.payload.insert(frame.payload.end(), pixels.begin(), pixels.end());
+    return frame;
+}
+
+std::optional<Frame> QuantizeRequest::encode(const PixelWriter& writePixels) const {
+    const std::size_t pixelBytes = std::size_t(width) * height * 4;
+    Frame frame{MessageType::quantizeRequest, {}};
+    frame.payload.reserve(quantizeFieldsSize + pixelBytes);
+    putQuantizeFields(frame.payload, *this, pixelBytes);
+    frame.payload.resize(quantizeFieldsSize + pixelBytes);
+    if (!writePixels(std::span(frame.payload).subspan(quantizeFieldsSize))) {
+        return std::nullopt;
+    }
+    return frame;
+}
+
+std::optional<QuantizeRequest> QuantizeRequest::decode(const Frame& frame) {
+    auto fields = decodeQuantizeFields(frame);
+    if (!fields) {
+        return std::nullopt;
+    }
+    fields->request.pixels.assign(fields->pixels.begin(), fields->pixels.end());
+    return std::move(fields->request);
+}
+
+std::optional<QuantizeRequest> QuantizeRequest::decode(Frame&& frame) {
+    auto fields = decodeQuantizeFields(frame);
+    if (!fields) {
+        return std::nullopt;
+    }
+    // The pixels end the payload: the fields before them go, and the rest becomes the pixels.
+    const auto fieldsEnd = fields->pixels.data() - frame.payload.data();
+    frame.payload.erase(frame.payload.begin(), frame.payload.begin() + fieldsEnd);
+    fields->request.pixels = std::move(frame.payload);
+    return std::move(fields->request);
 }
 
 Frame QuantizeReply::encode() const {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 // The frames the export engine and orlix-image-utils exchange over their Unix socket. Both sides
@@ -46,10 +47,18 @@ struct QuantizeRequest {
     bool hasAlpha = true;
     Quantizer quantizer = Quantizer::imagequant;
 
+    // Writes the pixels into the room it is given (width × height × 4 bytes); false gives up.
+    using PixelWriter = std::function<bool(std::span<std::uint8_t> room)>;
+
     Frame encode() const;
+    // The frame with its pixels written into it by `writePixels` instead of copied from `pixels`,
+    // so that an image's pixels need not exist twice; nothing when the writer gives up.
+    std::optional<Frame> encode(const PixelWriter& writePixels) const;
     // Refuses a frame of another type, any inconsistent length, flags other than 0 or 1, an
-    // unknown quantizer, and pixels that are not exactly width × height × 4 bytes.
+    // unknown quantizer, and pixels that are not exactly width × height × 4 bytes. From a frame
+    // that is handed over, the pixels keep the frame's memory instead of being copied out of it.
     static std::optional<QuantizeRequest> decode(const Frame& frame);
+    static std::optional<QuantizeRequest> decode(Frame&& frame);
 };
 
 struct QuantizeReply {

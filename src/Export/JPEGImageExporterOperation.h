@@ -18,6 +18,9 @@ public:
 
 protected:
     void exportImage() override;
+    // The decoded bitmap beside the decoder's coefficients (up to 6 bytes a pixel for a
+    // progressive file), or beside its resized copy, and the encoded file.
+    std::uint64_t memoryPerSourcePixel() const override { return 10; }
 
 private:
     static std::uint8_t quality(const BitmapImageRepWithMetadata& image);

@@ -9,7 +9,7 @@
 namespace orlix {
 
 void PNGImageExporterOperation::exportImage() {
-    const auto image = readImage();
+    auto image = readImage();
     if (!image) {
         return;
     }
@@ -17,7 +17,7 @@ void PNGImageExporterOperation::exportImage() {
     if (image->metadata().greyscale && !image->metadata().hasAlpha) {
         return exportGrey(*image);
     }
-    exportQuantized(*image);
+    exportQuantized(std::move(image));
 }
 
 void PNGImageExporterOperation::exportGrey(const BitmapImageRepWithMetadata& image) {
@@ -31,14 +31,21 @@ void PNGImageExporterOperation::exportGrey(const BitmapImageRepWithMetadata& ima
     encoded(succeeded, data, length);
 }
 
-void PNGImageExporterOperation::exportQuantized(const BitmapImageRepWithMetadata& image) {
-    const auto result = ImageUtilsClient::quantize(*image.bitmapImageRep(), pngExportConfig_,
+void PNGImageExporterOperation::exportQuantized(
+    std::shared_ptr<const BitmapImageRepWithMetadata> image) {
+    const PixelDensity density = image->metadata().pixelDensity;
+    auto bitmap = image->bitmapImageRep();
+    // The client lets the pixels go once its request carries them, and nothing else holds them
+    // by then: the service's work is the longest wait of the export.
+    image.reset();
+    exportItem()->releaseResizedImage();
+    const auto result = ImageUtilsClient::quantize(std::move(bitmap), pngExportConfig_,
                                                    [this] { return !isCancelled(); });
-    quantizationEnded(result, image);
+    quantizationEnded(result, density);
 }
 
 void PNGImageExporterOperation::quantizationEnded(const QuantizationResult& result,
-                                                  const BitmapImageRepWithMetadata& image) {
+                                                  const PixelDensity& density) {
     switch (result.result.kind()) {
     case CancellableResult::Kind::cancelled:
         return endCancelled();
@@ -48,7 +55,6 @@ void PNGImageExporterOperation::quantizationEnded(const QuantizationResult& resu
         break;
     }
     report(PNGExportStatus::Kind::generatingPNG);
-    const auto& density = image.metadata().pixelDensity;
     std::uint8_t* data = nullptr;
     std::uint32_t length = 0;
     const bool succeeded =

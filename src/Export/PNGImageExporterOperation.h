@@ -23,12 +23,16 @@ public:
 
 protected:
     void exportImage() override;
+    // Here at most 8 bytes a pixel at once: the decoded bitmap beside its unpremultiplied copy
+    // in the request, or a resize's source beside its result. Then the request (4) waits here
+    // while the service keeps its pixels and their palette indices (5); 12 leaves room for the
+    // frames being read, as measured on a 250-megapixel picture.
+    std::uint64_t memoryPerSourcePixel() const override { return 12; }
 
 private:
     void exportGrey(const BitmapImageRepWithMetadata& image);
-    void exportQuantized(const BitmapImageRepWithMetadata& image);
-    void quantizationEnded(const QuantizationResult& result,
-                           const BitmapImageRepWithMetadata& image);
+    void exportQuantized(std::shared_ptr<const BitmapImageRepWithMetadata> image);
+    void quantizationEnded(const QuantizationResult& result, const PixelDensity& density);
     // Takes over the encoder's malloc'd buffer; a false `encoded` means the encoder failed.
     void encoded(bool encoded, std::uint8_t* data, std::uint32_t length);
     void finish(std::span<const std::uint8_t> png);

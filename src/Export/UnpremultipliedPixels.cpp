@@ -13,23 +13,26 @@ std::uint8_t UnpremultipliedPixels::unpremultiplied(unsigned colour, unsigned al
     return std::uint8_t(std::min(value, 255.0f));
 }
 
-UnpremultipliedPixels::Extraction
-UnpremultipliedPixels::extract(const BitmapImageRep& bitmap, const ShouldContinue& shouldContinue) {
+CancellableResult UnpremultipliedPixels::extract(const BitmapImageRep& bitmap,
+                                                 std::span<std::uint8_t> into,
+                                                 const ShouldContinue& shouldContinue) {
     const auto keepGoing = [&] { return !shouldContinue || shouldContinue(); };
     const std::size_t samples = std::size_t(bitmap.samplesPerPixel());
     const std::uint32_t width = bitmap.pixelsWide();
     const std::uint32_t height = bitmap.pixelsHigh();
-    std::vector<std::uint8_t> pixels(samples * width * height);
+    if (into.size() != samples * width * height) {
+        return CancellableResult::failure();
+    }
     if (height == 0) {
-        return {CancellableResult::success(), std::move(pixels)};
+        return CancellableResult::success();
     }
     if (!keepGoing()) {
-        return {CancellableResult::cancelled(), {}};
+        return CancellableResult::cancelled();
     }
     const bool alpha = bitmap.hasAlpha();
     for (std::uint32_t y = 0; y < height; ++y) {
         const std::uint8_t* input = bitmap.row(y);
-        std::uint8_t* output = pixels.data() + std::size_t(y) * width * samples;
+        std::uint8_t* output = into.data() + std::size_t(y) * width * samples;
         for (std::uint32_t x = 0; x < width; ++x, input += samples, output += samples) {
             std::copy_n(input, samples, output);
             if (alpha) {
@@ -40,10 +43,10 @@ UnpremultipliedPixels::extract(const BitmapImageRep& bitmap, const ShouldContinu
             }
         }
         if (y + 1 < height && !keepGoing()) {
-            return {CancellableResult::cancelled(), {}};
+            return CancellableResult::cancelled();
         }
     }
-    return {CancellableResult::success(), std::move(pixels)};
+    return CancellableResult::success();
 }
 
 } // namespace orlix

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 #include <functional>
-#include <vector>
+#include <span>
 
 namespace orlix {
 
@@ -15,13 +15,11 @@ public:
     // Asked before the first row and after every row but the last; false cancels.
     using ShouldContinue = std::function<bool()>;
 
-    struct Extraction {
-        CancellableResult result;
-        // Samples per pixel as in the bitmap, top row first; empty unless the result is success.
-        std::vector<std::uint8_t> pixels;
-    };
-
-    static Extraction extract(const BitmapImageRep& bitmap, const ShouldContinue& shouldContinue);
+    // Writes the samples, as many per pixel as the bitmap has, top row first, into `into`, which
+    // must hold exactly that many bytes (a failure otherwise). Written straight where they are
+    // needed, they exist only once besides the bitmap; a cancel leaves `into` partly written.
+    static CancellableResult extract(const BitmapImageRep& bitmap, std::span<std::uint8_t> into,
+                                     const ShouldContinue& shouldContinue);
 
 private:
     static std::uint8_t unpremultiplied(unsigned colour, unsigned alpha);

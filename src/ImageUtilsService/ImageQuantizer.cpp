@@ -34,7 +34,7 @@ std::uint64_t pixelCount(const QuantizeRequest& request) {
 
 } // namespace
 
-QuantizeReply ImageQuantizer::quantize(const QuantizeRequest& request) {
+QuantizeReply ImageQuantizer::quantize(QuantizeRequest&& request) {
     // Decoding guarantees pixels.size() == width × height × 4; a request built in process might
     // not.
     if (request.width == 0 || request.height == 0 || request.width > INT_MAX ||
@@ -47,7 +47,7 @@ QuantizeReply ImageQuantizer::quantize(const QuantizeRequest& request) {
                : withImagequant(request, colours);
 }
 
-QuantizeReply ImageQuantizer::withImagequant(const QuantizeRequest& request, int colours) {
+QuantizeReply ImageQuantizer::withImagequant(QuantizeRequest& request, int colours) {
     std::unique_ptr<liq_attr, AttributesDeleter> attributes(liq_attr_create());
     if (!attributes || liq_set_max_colors(attributes.get(), colours) != LIQ_OK ||
         liq_set_speed(attributes.get(), request.highQuality ? highQualitySpeed : standardSpeed) !=
@@ -74,6 +74,8 @@ QuantizeReply ImageQuantizer::withImagequant(const QuantizeRequest& request, int
                                  reply.palettizedPixels.size()) != LIQ_OK) {
         return {};
     }
+    image.reset();
+    std::vector<std::uint8_t>().swap(request.pixels);
     // The palette is final only after remapping: dithering may adjust it.
     const liq_palette* palette = liq_get_palette(result.get());
     if (!palette || palette->count == 0 || palette->count > 256) {
@@ -89,7 +91,7 @@ QuantizeReply ImageQuantizer::withImagequant(const QuantizeRequest& request, int
     return reply;
 }
 
-QuantizeReply ImageQuantizer::withBuiltInQuantizer(const QuantizeRequest& request, int colours) {
+QuantizeReply ImageQuantizer::withBuiltInQuantizer(QuantizeRequest& request, int colours) {
     std::unique_ptr<ColourQuantizer, QuantizerDeleter> quantizer(quantizerCreate());
     const auto count = static_cast<std::int64_t>(pixelCount(request));
     if (!quantizer) {
@@ -120,6 +122,7 @@ QuantizeReply ImageQuantizer::withBuiltInQuantizer(const QuantizeRequest& reques
                                          request.pixels.data(), reply.palettizedPixels.data())
             : quantizerMapPixels(quantizer.get(), count, request.pixels.data(),
                                  reply.palettizedPixels.data());
+    std::vector<std::uint8_t>().swap(request.pixels);
     if (!mapped) {
         return {};
     }

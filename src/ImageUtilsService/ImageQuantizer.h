@@ -9,8 +9,9 @@ namespace orlix {
 class ImageQuantizer {
 public:
     // hasResult is false when the quantiser refuses the image (empty, too large for it, out of
-    // memory); otherwise hasResult and success are both true.
-    static imageutils::QuantizeReply quantize(const imageutils::QuantizeRequest& request);
+    // memory); otherwise hasResult and success are both true. The request's pixels are let go
+    // once they are mapped to the palette, before the reply is built.
+    static imageutils::QuantizeReply quantize(imageutils::QuantizeRequest&& request);
 
     // libimagequant speed for the two effort levels. 1 is its slowest, best setting; 4 is its
     // default, about 4 times faster with little visible loss on photographs.
@@ -18,10 +19,10 @@ public:
     static constexpr int standardSpeed = 4;
 
 private:
-    static imageutils::QuantizeReply withImagequant(const imageutils::QuantizeRequest& request,
+    static imageutils::QuantizeReply withImagequant(imageutils::QuantizeRequest& request,
                                                     int colours);
-    static imageutils::QuantizeReply
-    withBuiltInQuantizer(const imageutils::QuantizeRequest& request, int colours);
+    static imageutils::QuantizeReply withBuiltInQuantizer(imageutils::QuantizeRequest& request,
+                                                          int colours);
 };
 
 } // namespace orlix

@@ -52,12 +52,13 @@ ImageUtilsServer::ImageUtilsServer(std::string socketPath, pid_t parent, Answere
     , parent_(parent)
     , answerer_(std::move(answerer)) {}
 
-std::optional<Frame> ImageUtilsServer::answer(const Frame& request) {
+std::optional<Frame> ImageUtilsServer::answer(Frame request) {
+    const MessageType type = request.type;
     try {
-        switch (request.type) {
+        switch (type) {
         case MessageType::quantizeRequest:
-            if (const auto decoded = imageutils::QuantizeRequest::decode(request)) {
-                return ImageQuantizer::quantize(*decoded).encode();
+            if (auto decoded = imageutils::QuantizeRequest::decode(std::move(request))) {
+                return ImageQuantizer::quantize(std::move(*decoded)).encode();
             }
             return std::nullopt;
         case MessageType::zopfliRequest:
@@ -75,7 +76,7 @@ std::optional<Frame> ImageUtilsServer::answer(const Frame& request) {
         }
     } catch (const std::bad_alloc&) {
         // An image too large for the memory at hand fails this request, not the service.
-        if (request.type == MessageType::quantizeRequest) {
+        if (type == MessageType::quantizeRequest) {
             return imageutils::QuantizeReply{}.encode();
         }
         return imageutils::ZopfliReply{}.encode();
@@ -165,7 +166,7 @@ void ImageUtilsServer::serve(int connection) {
         ::close(connection);
         return;
     }
-    if (const auto request = imageutils::readFrame(connection)) {
+    if (auto request = imageutils::readFrame(connection)) {
         if (request->type == MessageType::terminateRequest) {
             // The client waits for this process to end before it starts another on the same name.
             ::unlink(socketPath_.c_str());
@@ -173,7 +174,7 @@ void ImageUtilsServer::serve(int connection) {
             imageutils::writeFrame(connection, {MessageType::terminateReply, {}});
             ::_exit(0);
         }
-        if (const auto reply = answerer_(*request)) {
+        if (const auto reply = answerer_(std::move(*request))) {
             imageutils::writeFrame(connection, *reply);
         }
     }

@@ -17,7 +17,7 @@ namespace orlix {
 class ImageUtilsServer {
 public:
     // Turns one request frame into its reply; nothing closes the connection unanswered.
-    using Answerer = std::function<std::optional<imageutils::Frame>(const imageutils::Frame&)>;
+    using Answerer = std::function<std::optional<imageutils::Frame>(imageutils::Frame)>;
 
     // `answerer` is `answer` in the service; tests serve other replies through the same sockets.
     ImageUtilsServer(std::string socketPath, pid_t parent, Answerer answerer = &answer);
@@ -28,7 +28,8 @@ public:
 
     // The reply to a request frame, nothing for a frame that is not a valid request (the
     // connection is then closed unanswered). Terminate is answered by run's connections, not here.
-    static std::optional<imageutils::Frame> answer(const imageutils::Frame& request);
+    // The request is taken over, so that its memory goes as soon as the work no longer needs it.
+    static std::optional<imageutils::Frame> answer(imageutils::Frame request);
 
 private:
     int listen();

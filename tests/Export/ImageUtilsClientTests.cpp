@@ -42,7 +42,7 @@ protected:
     QuantizationResult quantizeWith(const char* reply) {
         ImageUtilsClient::terminate();
         testing::ScopedEnvironment fake("ORLIX_FAKE_REPLY", reply);
-        return ImageUtilsClient::quantize(*bitmap, config, nullptr);
+        return ImageUtilsClient::quantize(bitmap, config, nullptr);
     }
 
     std::shared_ptr<BitmapImageRep> bitmap = TestImages::rgbaBitmap(6, 5, TestImages::noise);
@@ -76,7 +76,7 @@ TEST_F(ImageUtilsClientTests, RealQuantisationGivesAFittingPaletteForEveryLayout
     const auto greyWithAlpha = BitmapImageRep::make(4, 4, CoarseBitmapInfo::greyaGreyscale());
     for (const auto& image : {std::shared_ptr<const BitmapImageRep>(bitmap),
                               std::shared_ptr<const BitmapImageRep>(greyWithAlpha)}) {
-        const auto result = ImageUtilsClient::quantize(*image, config, nullptr);
+        const auto result = ImageUtilsClient::quantize(image, config, nullptr);
         ASSERT_EQ(result.result.kind(), Kind::success);
         EXPECT_GE(result.paletteSize, 1);
         EXPECT_LE(result.paletteSize, 256);
@@ -86,7 +86,7 @@ TEST_F(ImageUtilsClientTests, RealQuantisationGivesAFittingPaletteForEveryLayout
 
 TEST_F(ImageUtilsClientTests, StoppingBeforeTheRequestIsSentCancelsWithoutAsking) {
     int asked = 0;
-    const auto result = ImageUtilsClient::quantize(*bitmap, config, [&] { return ++asked < 3; });
+    const auto result = ImageUtilsClient::quantize(bitmap, config, [&] { return ++asked < 3; });
     EXPECT_EQ(result.result.kind(), Kind::cancelled);
     const auto zopfli =
         ImageUtilsClient::zopfli(std::vector<std::uint8_t>{1, 2, 3}, [] { return false; });
@@ -108,7 +108,7 @@ protected:
     // One quantise or Zopfli call, its outcome as a cancellable result's kind.
     Kind callOnce(bool zopfli, const ImageUtilsClient::ShouldContinue& goesOn) {
         if (!zopfli) {
-            return ImageUtilsClient::quantize(*bitmap, config, goesOn).result.kind();
+            return ImageUtilsClient::quantize(bitmap, config, goesOn).result.kind();
         }
         switch (ImageUtilsClient::zopfli(std::vector<std::uint8_t>{1, 2, 3}, goesOn).kind) {
         case ImageUtilsClient::ZopfliResult::Kind::success:
@@ -186,7 +186,7 @@ TEST_F(HangingServiceTests, ACallThatLosesTwoServicesFailsAndOnlyTerminateOrACan
         }
     }
     reply.reset();
-    EXPECT_EQ(ImageUtilsClient::quantize(*bitmap, config, nullptr).result.kind(), Kind::success);
+    EXPECT_EQ(ImageUtilsClient::quantize(bitmap, config, nullptr).result.kind(), Kind::success);
 }
 
 TEST_F(HangingServiceTests, ACallCutByTheReplacementOfAStoppedServiceIsMadeOnceMore) {
@@ -202,7 +202,7 @@ TEST_F(HangingServiceTests, ACallCutByTheReplacementOfAStoppedServiceIsMadeOnceM
     ASSERT_GT(first, 0);
     ::kill(first, SIGSTOP);
     ImageUtilsConnection::setLivenessCheckInterval(interval);
-    EXPECT_EQ(ImageUtilsClient::quantize(*bitmap, config, nullptr).result.kind(), Kind::success);
+    EXPECT_EQ(ImageUtilsClient::quantize(bitmap, config, nullptr).result.kind(), Kind::success);
     EXPECT_EQ(ProcessStatus::of(first), ProcessStatus::State::ended);
 
     // The cut call reached the new service; stopped there too, it fails instead of trying again.
@@ -218,7 +218,7 @@ TEST_F(ImageUtilsClientTests, ASlowServiceIsNeverCutOff) {
     ImageUtilsConnection::setLivenessCheckInterval(std::chrono::milliseconds(1));
     ImageUtilsClient::terminate();
     testing::ScopedEnvironment fake("ORLIX_FAKE_REPLY", "slow");
-    EXPECT_EQ(ImageUtilsClient::quantize(*bitmap, config, nullptr).result.kind(), Kind::success);
+    EXPECT_EQ(ImageUtilsClient::quantize(bitmap, config, nullptr).result.kind(), Kind::success);
 }
 
 } // namespace

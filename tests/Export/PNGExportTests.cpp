@@ -187,6 +187,31 @@ TEST_F(PNGExportTests, ACancelBetweenStepsIsNoticedAtTheNextCheck) {
     EXPECT_EQ(outputs(inputs), std::vector<fs::path>{"e-orlix.png"});
 }
 
+// While the service quantises, the export keeps only the request it may have to send again: the
+// decoded bitmap, the largest thing an export holds, is gone.
+TEST_F(PNGExportTests, TheDecodedBitmapIsLetGoWhileTheServiceQuantises) {
+    const auto input = inputs / "photo.jpg";
+    TestImages::writeJPEG(input, 64, 48, TestImages::noise);
+    const auto gate = home.path() / "gate";
+    ImageUtilsConnection::setServiceExecutable(fs::read_symlink("/proc/self/exe").parent_path() /
+                                               "fake-image-utils");
+    ImageUtilsClient::terminate();
+    testing::ScopedEnvironment gateVariable("ORLIX_FAKE_GATE", gate.string());
+    const auto exportItem = item(input, noResize());
+    std::weak_ptr<const BitmapImageRep> bitmap =
+        (*exportItem->resizedImageRepWithMetadata())->bitmapImageRep();
+    PNGImageExporter exporter(exportItem, PNGExportConfig{});
+    std::thread worker([operation = exporter.operations().front()] { operation->start(); });
+    EXPECT_GT(testing::waitForServiceMark(fs::path(gate.string() + ".held")), 0);
+    EXPECT_TRUE(bitmap.expired());
+    std::ofstream(gate.string()).flush();
+    worker.join();
+    loop->runUntilIdle();
+    ASSERT_EQ(completions.size(), 1u);
+    EXPECT_EQ(completions[0].result.kind(), CancellableResult::Kind::success);
+    ImageUtilsClient::terminate();
+}
+
 // Two exports are in flight when their service goes, however it goes: one whose request the
 // fake holds at its gate, and one whose request hangs on every service. The held one is made on
 // the next service and succeeds; the hanging one loses that service too and fails, alone.

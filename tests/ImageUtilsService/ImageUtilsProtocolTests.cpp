@@ -104,10 +104,12 @@ TEST(ImageUtilsProtocol, QuantizeRequestRefusesInconsistentFields) {
     const Frame valid = sampleRequest().encode();
     ASSERT_TRUE(QuantizeRequest::decode(valid));
 
+    // Whether either form takes it: a copy of the frame's pixels, or the frame's own memory.
     const auto decodeAltered = [&](auto alter) {
         Frame frame = valid;
         alter(frame.payload);
-        return QuantizeRequest::decode(frame).has_value();
+        return QuantizeRequest::decode(frame).has_value() ||
+               QuantizeRequest::decode(std::move(frame)).has_value();
     };
     // Layout: flags at 0 and 1, palette size at 2, width at 4, height at 8, hasAlpha at 12,
     // quantizer at 13, pixel length at 14, pixels from 18.
@@ -127,6 +129,7 @@ TEST(ImageUtilsProtocol, QuantizeRequestRefusesInconsistentFields) {
         Frame truncated{MessageType::quantizeRequest,
                         Bytes(valid.payload.begin(), valid.payload.begin() + length)};
         EXPECT_FALSE(QuantizeRequest::decode(truncated)) << "truncated to " << length;
+        EXPECT_FALSE(QuantizeRequest::decode(std::move(truncated))) << "truncated to " << length;
     }
     EXPECT_FALSE(QuantizeRequest::decode({MessageType::zopfliRequest, valid.payload}));
 }
