@@ -207,10 +207,9 @@ bool OrlixApplication::handedOver() {
     }
     // Another Orlix runs in this session: it takes the files, unless it is quitting (or cannot
     // answer). Then this launch runs them itself once that one has gone, or alone if it stays.
-    if (instance_->forward(commandLine_.paths, commandLine_.arguments)) {
+    if (instance_->handOver(commandLine_.paths, commandLine_.arguments, kHandOverLimit)) {
         return true;
     }
-    instance_->waitUntilReleased(kQuittingInstanceWait);
     instance_->claim();
     return false;
 }

@@ -22,8 +22,9 @@ class QtStandardWindows;
 // wired together on the Qt event loop.
 class OrlixApplication {
 public:
-    // How long a later launch waits for an Orlix that is quitting to go before it runs itself.
-    static constexpr std::chrono::seconds kQuittingInstanceWait{30};
+    // How long a later launch waits, all told, for a running Orlix to take its files or, when
+    // that one is quitting or does not answer, to go, before it runs them itself.
+    static constexpr std::chrono::seconds kHandOverLimit{30};
 
     explicit OrlixApplication(const CommandLine& commandLine);
     ~OrlixApplication();

@@ -30,12 +30,23 @@ public:
     virtual void setRevealResultFilesHandler(RevealHandler handler) = 0;
     virtual void setQuittingCheck(QuittingCheck check) = 0;
     // From a later launch: hands the files and this launch's arguments to the running instance
-    // (or only activates it when there are none). False when it could not be reached or refused.
+    // (or only activates it when there are none), waiting for its answer until `deadline`. False
+    // when it could not be reached, refused, or did not answer in time. The request carries its
+    // deadline, a moment before the given one: an instance that reads it later drops it, since
+    // this launch runs the files itself by then.
     virtual bool forward(const std::vector<std::string>& paths,
-                         const std::vector<std::string>& arguments) = 0;
+                         const std::vector<std::string>& arguments,
+                         std::chrono::system_clock::time_point deadline) = 0;
     // From a later launch whose request was refused: returns once no instance owns the session's
     // name, or when the timeout has passed; true when the name is free.
     virtual bool waitUntilReleased(std::chrono::milliseconds timeout) = 0;
+
+    // From a later launch: forwards, and when that fails waits for the running instance to go,
+    // all within `limit`; true when the files were handed over. An instance that does not answer
+    // gets the first seconds of the limit to take the request.
+    bool handOver(const std::vector<std::string>& paths, const std::vector<std::string>& arguments,
+                  std::chrono::milliseconds limit);
+    static constexpr std::chrono::milliseconds kAnswerWait{5000};
 };
 
 } // namespace orlix

@@ -13,6 +13,8 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <algorithm>
+#include <limits>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -25,7 +27,14 @@ const QString kServiceName = QStringLiteral("co.corvendal.Orlix");
 const QString kObjectPath = QStringLiteral("/co/corvendal/Orlix");
 const QString kApplicationInterface = QStringLiteral("org.freedesktop.Application");
 const QString kArgumentsKey = QStringLiteral("orlix-arguments");
+// When the sending launch stops waiting for the answer, in milliseconds since the Unix epoch.
+const QString kDeadlineKey = QStringLiteral("orlix-deadline");
 const QString kQuittingError = QStringLiteral("co.corvendal.Orlix.Error.Quitting");
+const QString kExpiredError = QStringLiteral("co.corvendal.Orlix.Error.Expired");
+
+// A request is void this long before its sender stops waiting, so that the answer to one carried
+// out at the last moment still reaches the sender in time.
+constexpr std::chrono::milliseconds kAnswerMargin{500};
 
 // How often a later launch looks whether a quitting instance has gone.
 constexpr std::chrono::milliseconds kReleasePollInterval{20};
@@ -37,6 +46,27 @@ constexpr uint kDoNotQueue = 4;
 
 int timeoutMilliseconds() {
     return static_cast<int>(DBusApplicationInstance::kCallTimeout.count());
+}
+
+using WallClock = std::chrono::system_clock;
+
+// A call timeout that ends at `deadline`, in whole milliseconds, never less than one: Qt takes a
+// timeout of 0 for its default.
+int millisecondsUntil(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(
+        left.count(), 1, std::numeric_limits<int>::max()));
+}
+
+// The moment after which the sending launch no longer waits for a request; an older launch
+// that sends none waits as long as it waits.
+std::optional<WallClock::time_point> deadlineOf(const QVariantMap& platformData) {
+    const QVariant value = platformData.value(kDeadlineKey);
+    if (value.metaType() != QMetaType::fromType<qlonglong>()) {
+        return std::nullopt;
+    }
+    return WallClock::time_point(std::chrono::milliseconds(value.toLongLong()));
 }
 
 // Inside a variant, an "as" usually arrives as a QStringList, but a sender may wrap it so that Qt
@@ -103,8 +133,7 @@ public:
 
 public slots:
     void Activate(const QVariantMap& platformData) {
-        Q_UNUSED(platformData);
-        answerLater([this] { activate(); });
+        answerLater([this] { activate(); }, deadlineOf(platformData));
     }
 
     void Open(const QStringList& uris, const QVariantMap& platformData) {
@@ -119,13 +148,15 @@ public slots:
         // Only a launch of Orlix sends its arguments; a file manager's "Open With" sends none.
         auto arguments =
             stringList(platformData.value(kArgumentsKey)).value_or(std::vector<std::string>());
-        answerLater([this, paths = std::move(paths), arguments = std::move(arguments)] {
-            if (paths.empty()) {
-                activate();
-            } else if (openHandler) {
-                openHandler(paths, arguments);
-            }
-        });
+        answerLater(
+            [this, paths = std::move(paths), arguments = std::move(arguments)] {
+                if (paths.empty()) {
+                    activate();
+                } else if (openHandler) {
+                    openHandler(paths, arguments);
+                }
+            },
+            deadlineOf(platformData));
     }
 
     // A click on a notification of Orlix's that the desktop kept (also once Orlix has gone, when
@@ -148,21 +179,36 @@ public slots:
 private:
     // A request is answered on a later turn of the loop, right before it is carried out: a
     // handler that opens a modal dialog would otherwise keep the forwarding launch waiting until
-    // it times out. An instance that is quitting by then answers with an error and does nothing.
-    template <typename Block> void answerLater(Block block) {
+    // it times out. An instance that is quitting by then answers with an error and does nothing,
+    // and so does one that reads a request after its deadline (it was stopped, or busy): the
+    // launch that sent it has given up and runs the files itself.
+    template <typename Block>
+    void answerLater(Block block, std::optional<WallClock::time_point> deadline = std::nullopt) {
         setDelayedReply(true);
-        auto answer = [this, call = message(), bus = connection(), block = std::move(block)] {
-            const bool quitting = quittingCheck && quittingCheck();
+        auto answer = [this, call = message(), bus = connection(), block = std::move(block),
+                       deadline] {
+            const auto refusal = refusalOf(deadline);
             if (call.isReplyRequired()) {
-                bus.send(quitting ? call.createErrorReply(kQuittingError,
-                                                          QStringLiteral("Orlix is quitting"))
-                                  : call.createReply());
+                bus.send(refusal ? call.createErrorReply(refusal->first, refusal->second)
+                                 : call.createReply());
             }
-            if (!quitting) {
+            if (!refusal) {
                 block();
             }
         };
         QMetaObject::invokeMethod(this, std::move(answer), Qt::QueuedConnection);
+    }
+
+    // The error name and text of a request that is not carried out now, or nothing.
+    std::optional<std::pair<QString, QString>>
+    refusalOf(std::optional<WallClock::time_point> deadline) const {
+        if (deadline && WallClock::now() >= *deadline) {
+            return std::pair(kExpiredError, QStringLiteral("The launch has stopped waiting"));
+        }
+        if (quittingCheck && quittingCheck()) {
+            return std::pair(kQuittingError, QStringLiteral("Orlix is quitting"));
+        }
+        return std::nullopt;
     }
 
     void activate() {
@@ -236,8 +282,11 @@ void DBusApplicationInstance::setQuittingCheck(QuittingCheck check) {
 }
 
 bool DBusApplicationInstance::forward(const std::vector<std::string>& paths,
-                                      const std::vector<std::string>& arguments) {
-    if (!connection_.isConnected()) {
+                                      const std::vector<std::string>& arguments,
+                                      WallClock::time_point deadline) {
+    // Measured on the steady clock here, so that a change of the wall clock cannot stretch it.
+    const auto answerBy = std::chrono::steady_clock::now() + (deadline - WallClock::now());
+    if (!connection_.isConnected() || deadline <= WallClock::now()) {
         return false;
     }
     auto message = QDBusMessage::createMethodCall(kServiceName, kObjectPath, kApplicationInterface,
@@ -247,6 +296,10 @@ bool DBusApplicationInstance::forward(const std::vector<std::string>& paths,
     // since this launch then runs on its own.
     message.setAutoStartService(false);
     QVariantMap platformData;
+    platformData.insert(kDeadlineKey, QVariant::fromValue<qlonglong>(
+                                          std::chrono::duration_cast<std::chrono::milliseconds>(
+                                              (deadline - kAnswerMargin).time_since_epoch())
+                                              .count()));
     if (!paths.empty()) {
         QStringList uris;
         for (const auto& path : paths) {
@@ -260,13 +313,13 @@ bool DBusApplicationInstance::forward(const std::vector<std::string>& paths,
         message << uris;
     }
     message << platformData;
-    const QDBusMessage reply = connection_.call(message, QDBus::Block, timeoutMilliseconds());
+    const QDBusMessage reply = connection_.call(message, QDBus::Block, millisecondsUntil(answerBy));
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
 bool DBusApplicationInstance::waitUntilReleased(std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (nameHasOwner()) {
+    while (nameHasOwner(deadline)) {
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
@@ -275,9 +328,10 @@ bool DBusApplicationInstance::waitUntilReleased(std::chrono::milliseconds timeou
     return true;
 }
 
-bool DBusApplicationInstance::nameHasOwner() {
+bool DBusApplicationInstance::nameHasOwner(std::chrono::steady_clock::time_point answerBy) {
     // A bus that cannot answer holds nobody back.
-    return busNameHasOwner(connection_, kServiceName, timeoutMilliseconds());
+    return busNameHasOwner(connection_, kServiceName,
+                           std::min(timeoutMilliseconds(), millisecondsUntil(answerBy)));
 }
 
 } // namespace orlix

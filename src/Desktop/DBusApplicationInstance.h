@@ -28,12 +28,14 @@ public:
     void setActivateHandler(ActivateHandler handler) override;
     void setRevealResultFilesHandler(RevealHandler handler) override;
     void setQuittingCheck(QuittingCheck check) override;
-    bool forward(const std::vector<std::string>& paths,
-                 const std::vector<std::string>& arguments) override;
+    bool forward(const std::vector<std::string>& paths, const std::vector<std::string>& arguments,
+                 std::chrono::system_clock::time_point deadline) override;
     bool waitUntilReleased(std::chrono::milliseconds timeout) override;
 
 private:
-    bool nameHasOwner();
+    // Asks the bus, waiting for its answer until `answerBy` at most; a bus that cannot answer
+    // holds nobody back.
+    bool nameHasOwner(std::chrono::steady_clock::time_point answerBy);
 
     QDBusConnection connection_;
     std::unique_ptr<ApplicationEndpoint> endpoint_;

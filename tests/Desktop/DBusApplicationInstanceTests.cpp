@@ -7,8 +7,10 @@
 
 #include <QCoreApplication>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QThread>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -22,6 +24,11 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using testing::runEventLoopUntil;
 using testing::whileTheMainLoopRuns;
+
+// A deadline as a later launch sets it.
+std::chrono::system_clock::time_point soon() {
+    return std::chrono::system_clock::now() + ApplicationInstance::kAnswerWait;
+}
 
 struct OpenRequest {
     std::vector<std::string> paths;
@@ -57,7 +64,7 @@ TEST_F(DBusApplicationInstanceTests, ALaterLaunchCannotClaimAndHandsItsFilesAndA
     const auto relative = std::filesystem::current_path() / "relative name.png";
     const bool forwarded = whileTheMainLoopRuns<bool>([&] {
         return later.forward({"/tmp/Holiday pictures/100% #1 \xC3\xBC.png", "relative name.png"},
-                             {"--preset", "Web \xE2\x9C\x93"});
+                             {"--preset", "Web \xE2\x9C\x93"}, soon());
     });
     EXPECT_TRUE(forwarded);
 
@@ -68,7 +75,8 @@ TEST_F(DBusApplicationInstanceTests, ALaterLaunchCannotClaimAndHandsItsFilesAndA
     EXPECT_TRUE(opened[0].onGuiThread);
 
     // Without files a later launch only brings the running one forward.
-    EXPECT_TRUE(whileTheMainLoopRuns<bool>([&] { return later.forward({}, {"--preset"}); }));
+    EXPECT_TRUE(
+        whileTheMainLoopRuns<bool>([&] { return later.forward({}, {"--preset"}, soon()); }));
     ASSERT_TRUE(runEventLoopUntil([&] { return activations == 1; }));
     EXPECT_EQ(opened.size(), 1u);
 }
@@ -139,7 +147,7 @@ TEST_F(DBusApplicationInstanceTests, TheNameIsFreeOnceTheInstanceHasGoneAndNobod
     }
     DBusApplicationInstance later(*laterBus);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(later.forward({"/tmp/a.png"}, {}));
+    EXPECT_FALSE(later.forward({"/tmp/a.png"}, {}, soon()));
     EXPECT_LT(std::chrono::steady_clock::now() - start, DBusApplicationInstance::kCallTimeout);
     EXPECT_TRUE(later.claim());
 }
@@ -155,8 +163,9 @@ TEST_F(DBusApplicationInstanceTests,
     DBusApplicationInstance later(*laterBus);
     ASSERT_FALSE(later.claim());
     quitting = true;
-    EXPECT_FALSE(whileTheMainLoopRuns<bool>([&] { return later.forward({"/tmp/a.png"}, {}); }));
-    EXPECT_FALSE(whileTheMainLoopRuns<bool>([&] { return later.forward({}, {}); }));
+    EXPECT_FALSE(
+        whileTheMainLoopRuns<bool>([&] { return later.forward({"/tmp/a.png"}, {}, soon()); }));
+    EXPECT_FALSE(whileTheMainLoopRuns<bool>([&] { return later.forward({}, {}, soon()); }));
     // The answer goes in the same turn of the loop as the request would be carried out.
     EXPECT_TRUE(opened.empty()) << "a refused request is not carried out";
     EXPECT_EQ(activations, 0);
@@ -172,11 +181,98 @@ TEST_F(DBusApplicationInstanceTests,
     EXPECT_TRUE(later.claim());
 }
 
+// A request's deadline is when its launch stops waiting; one read later has been run by that
+// launch itself. A launch of an older Orlix sends no deadline, and waits as long as it waits.
+TEST_F(DBusApplicationInstanceTests, ARequestReadAfterItsDeadlineIsDroppedAndOneWithoutIsKept) {
+    DBusApplicationInstance running(*runningBus);
+    watch(running);
+    ASSERT_TRUE(running.claim());
+
+    const auto millisecondsSinceEpoch = [](std::chrono::system_clock::time_point time) {
+        return QVariant::fromValue<qlonglong>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count());
+    };
+    const auto now = std::chrono::system_clock::now();
+    struct Case {
+        const char* path;
+        QVariant deadline;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"/srv/past.png", millisecondsSinceEpoch(now - std::chrono::seconds(1)), false},
+        {"/srv/future.png", millisecondsSinceEpoch(now + std::chrono::minutes(1)), true},
+        {"/srv/none.png", QVariant(), true},
+        {"/srv/not-a-time.png", QVariant(QStringLiteral("tomorrow")), true},
+    };
+    std::vector<QDBusPendingCall> replies;
+    const auto send = [&](const QString& method, const QStringList& uris,
+                          const QVariant& deadline) {
+        auto message = QDBusMessage::createMethodCall(
+            QStringLiteral("co.corvendal.Orlix"), QStringLiteral("/co/corvendal/Orlix"),
+            QStringLiteral("org.freedesktop.Application"), method);
+        QVariantMap platformData;
+        if (deadline.isValid()) {
+            platformData.insert(QStringLiteral("orlix-deadline"), deadline);
+        }
+        if (method == QStringLiteral("Open")) {
+            message << uris;
+        }
+        message << platformData;
+        replies.push_back(laterBus->asyncCall(message, 5000));
+    };
+    for (const Case& test : cases) {
+        send(QStringLiteral("Open"), {QStringLiteral("file://") + QLatin1String(test.path)},
+             test.deadline);
+    }
+    send(QStringLiteral("Activate"), {}, cases[0].deadline);
+    ASSERT_TRUE(runEventLoopUntil([&] {
+        return std::all_of(replies.begin(), replies.end(),
+                           [](const QDBusPendingCall& reply) { return reply.isFinished(); });
+    }));
+    std::vector<std::vector<std::string>> kept;
+    for (std::size_t index = 0; index < std::size(cases); ++index) {
+        SCOPED_TRACE(cases[index].path);
+        EXPECT_EQ(replies[index].isError(), !cases[index].kept);
+        if (cases[index].kept) {
+            kept.push_back({cases[index].path});
+        }
+    }
+    EXPECT_TRUE(replies.back().isError());
+    std::vector<std::vector<std::string>> openedPaths;
+    for (const auto& request : opened) {
+        openedPaths.push_back(request.paths);
+    }
+    EXPECT_EQ(openedPaths, kept);
+    EXPECT_EQ(activations, 0);
+}
+
+// The running instance is stopped, as far as a later launch can tell: it does not answer. The
+// launch gives up within its limit, and its request is dropped when the instance reads it.
+TEST_F(DBusApplicationInstanceTests, AHandOverNobodyAnswersEndsWithinItsLimitAndIsVoidAfterwards) {
+    DBusApplicationInstance running(*runningBus);
+    watch(running);
+    ASSERT_TRUE(running.claim());
+    DBusApplicationInstance later(*laterBus);
+
+    // The running instance shares this thread, whose loop does not run while the launch waits.
+    constexpr std::chrono::seconds limit{2};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(later.handOver({"/tmp/given-up.png"}, {}, limit));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, limit + std::chrono::milliseconds(1500));
+
+    // Once the instance runs again it reads the stale request first, then this one.
+    EXPECT_TRUE(whileTheMainLoopRuns<bool>(
+        [&] { return later.handOver({"/tmp/taken.png"}, {}, std::chrono::seconds(30)); }));
+    ASSERT_TRUE(runEventLoopUntil([&] { return !opened.empty(); }));
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_THAT(opened[0].paths, ElementsAre("/tmp/taken.png"));
+}
+
 TEST_F(DBusApplicationInstanceTests, WithoutASessionBusEveryLaunchRunsOnItsOwn) {
     DBusApplicationInstance instance(testing::noBus());
     EXPECT_TRUE(instance.claim());
-    EXPECT_FALSE(instance.forward({"/tmp/a.png"}, {}));
-    EXPECT_FALSE(instance.forward({}, {}));
+    EXPECT_FALSE(instance.forward({"/tmp/a.png"}, {}, soon()));
+    EXPECT_FALSE(instance.forward({}, {}, soon()));
     EXPECT_TRUE(instance.waitUntilReleased(std::chrono::seconds(30)));
 }
 
