@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -82,6 +83,52 @@ ServiceState& state() {
     static ServiceState* const instance = new ServiceState;
     return *instance;
 }
+
+// The turn of the calls made once more: one at a time, so that one that brings its new service
+// down too does so on its own, and costs no other call its second chance.
+class RetryTurn {
+public:
+    // Waits for the turn while the work goes on; `held` tells whether it came first.
+    explicit RetryTurn(const ImageUtilsConnection::KeepGoing& goesOn) {
+        Turns& turns = shared();
+        std::unique_lock lock(turns.mutex);
+        while (turns.taken) {
+            if (!goesOn()) {
+                return;
+            }
+            turns.given.wait_for(lock, checkInterval());
+        }
+        turns.taken = held_ = true;
+    }
+    ~RetryTurn() {
+        if (!held_) {
+            return;
+        }
+        Turns& turns = shared();
+        {
+            std::lock_guard lock(turns.mutex);
+            turns.taken = false;
+        }
+        turns.given.notify_one();
+    }
+    RetryTurn(const RetryTurn&) = delete;
+    RetryTurn& operator=(const RetryTurn&) = delete;
+
+    bool held() const { return held_; }
+
+private:
+    struct Turns {
+        std::mutex mutex;
+        std::condition_variable given;
+        bool taken = false;
+    };
+    static Turns& shared() {
+        static Turns* const turns = new Turns;
+        return *turns;
+    }
+
+    bool held_ = false;
+};
 
 // What a single attempt of a call came to. `lost`: the service went away under the call, whatever
 // the reason (it died, was killed, or was found stopped and replaced); `failed`: a service that
@@ -425,11 +472,15 @@ ImageUtilsConnection::call(const Frame& request, const KeepGoing& keepGoing) {
     if (!replyType || request.payload.size() > imageutils::maxPayloadSize) {
         return Failure::couldNotConnect;
     }
+    const auto goesOn = [&] { return !keepGoing || keepGoing(); };
     auto outcome = attempt(request, *replyType);
     // Which call brought its service down cannot be told, so each call it held gets one more
-    // service; one that loses that one too fails for good.
-    if (!outcome && outcome.error() == Attempt::lost && (!keepGoing || keepGoing())) {
-        outcome = attempt(request, *replyType);
+    // service, in turn; one that loses that one too fails for good.
+    if (!outcome && outcome.error() == Attempt::lost) {
+        const RetryTurn turn(goesOn);
+        if (turn.held() && goesOn()) {
+            outcome = attempt(request, *replyType);
+        }
     }
     if (outcome) {
         return std::move(*outcome);

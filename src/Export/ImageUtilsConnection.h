@@ -15,7 +15,8 @@ namespace orlix {
 //
 // A call waits for its reply as long as the service lives, however long the work takes; the
 // service's own state decides, never a time limit. A service found stopped is killed and
-// replaced. A call whose service went away, however it went, is made once more on a new one.
+// replaced. A call whose service went away, however it went, is made once more on a new one,
+// one such call at a time.
 class ImageUtilsConnection {
 public:
     using Frame = imageutils::Frame;
@@ -33,7 +34,8 @@ public:
     // One short-lived connection per call: connects (starting the service when none runs for this
     // process), sends `request` and waits for its reply. Many threads may call at once; each gets
     // its own socket and only one of them starts the service. A call that loses its service is
-    // sent once more to a new one, unless `keepGoing` answers false by then.
+    // sent once more to a new one, after the other calls made once more, unless `keepGoing`
+    // answers false by then.
     static Expected<Frame, Failure> call(const Frame& request, const KeepGoing& keepGoing = {});
 
     // Asks a service started by this process, if one runs, to stop at once; never starts one.

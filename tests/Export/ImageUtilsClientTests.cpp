@@ -3,6 +3,7 @@
 #include "FakeServiceMark.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/TestImages.h"
+#include "TaskProcessing/Eventually.h"
 
 #include "Platform/ProcessStatus.h"
 
@@ -11,6 +12,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -174,9 +176,8 @@ TEST_F(HangingServiceTests, ACallThatLosesTwoServicesFailsAndOnlyTerminateOrACan
             const bool cancelled = end == End::terminated || end == End::cancelledThenKilled;
             EXPECT_EQ(outcome, cancelled ? Kind::cancelled : Kind::failure);
             if (cancelled) {
-                pid_t last = 0;
-                std::ifstream(mark) >> last;
-                EXPECT_EQ(last, first) << "a cancelled call was made again";
+                EXPECT_EQ(testing::serviceMarks(mark), std::vector<pid_t>{first})
+                    << "a cancelled call was made again";
             }
             // A stopped service is not left behind to hold its memory. (A killed one may still be
             // on its way out when its connection drops, so it is not asked after here.)
@@ -187,6 +188,31 @@ TEST_F(HangingServiceTests, ACallThatLosesTwoServicesFailsAndOnlyTerminateOrACan
     }
     reply.reset();
     EXPECT_EQ(ImageUtilsClient::quantize(bitmap, config, nullptr).result.kind(), Kind::success);
+}
+
+// Two calls lose their service. They are made once more in turn: the one whose new service is
+// killed too fails, and the other still gets a service of its own.
+TEST_F(HangingServiceTests, CallsMadeOnceMoreTakeTurnsSoThatALostTurnCostsOnlyItsOwnCall) {
+    hangOn("hang-quantize");
+    std::vector<std::optional<Kind>> outcomes(2);
+    std::vector<std::thread> callers;
+    for (auto& outcome : outcomes) {
+        callers.emplace_back([&] { outcome = callOnce(false, nullptr); });
+    }
+    RunLoop loop;
+    EXPECT_TRUE(testing::eventually(loop, [&] { return testing::serviceMarks(mark).size() == 2; }));
+    const pid_t first = testing::waitForServiceMark(mark);
+    ::kill(first, SIGKILL);
+    const pid_t second = testing::waitForServiceMark(mark, first);
+    ::kill(second, SIGKILL);
+    const pid_t third = testing::waitForServiceMark(mark, second);
+    EXPECT_EQ(testing::serviceMarks(mark), (std::vector<pid_t>{first, first, second, third}));
+    ImageUtilsClient::terminate();
+    for (auto& caller : callers) {
+        caller.join();
+    }
+    EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), Kind::failure), 1);
+    EXPECT_EQ(std::count(outcomes.begin(), outcomes.end(), Kind::cancelled), 1);
 }
 
 TEST_F(HangingServiceTests, ACallCutByTheReplacementOfAStoppedServiceIsMadeOnceMore) {

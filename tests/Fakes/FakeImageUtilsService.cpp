@@ -32,11 +32,16 @@ Frame quantizeReply(std::size_t paletteBytes, std::size_t indexCount, std::uint8
     return reply.encode();
 }
 
+// Adds this process to the list in `mark`, a line per request it got.
+void markRequest(const std::string& mark) {
+    std::ofstream(mark, std::ios::app) << ::getpid() << '\n';
+}
+
 // Tells the test that a request has arrived, and which process to kill, then keeps the caller
 // waiting.
 std::optional<Frame> hang(const Frame& request) {
     if (const char* mark = std::getenv("ORLIX_FAKE_MARK")) {
-        std::ofstream(mark) << ::getpid();
+        markRequest(mark);
     }
     std::this_thread::sleep_for(std::chrono::minutes(1));
     return orlix::ImageUtilsServer::answer(request);
@@ -45,7 +50,7 @@ std::optional<Frame> hang(const Frame& request) {
 // Tells the test that a request is held, and by which process, then answers it once the test
 // opens the gate (or after a minute).
 std::optional<Frame> heldAtGate(const Frame& request, const std::string& gate) {
-    std::ofstream(gate + ".held") << ::getpid();
+    markRequest(gate + ".held");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
     while (!std::filesystem::exists(gate) && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
