@@ -93,8 +93,8 @@ test-asan: deps
 test-tsan: deps
 	$(call configure,$(TSAN_DIR),-DORLIX_SANITIZE=thread)
 	cmake --build $(TSAN_DIR) -j $(JOBS)
-	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir $(TSAN_DIR) --output-on-failure -j $(JOBS) \
-		-LE drop-end-to-end
+	TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$(CURDIR)/tests/tsan.supp" \
+		ctest --test-dir $(TSAN_DIR) --output-on-failure -j $(JOBS) -LE drop-end-to-end
 
 # Fuzzing (clang, libFuzzer, AddressSanitizer and UBSan): `make fuzz TARGET=name SECONDS=n` runs
 # one target, `make fuzz-all SECONDS=n` each in turn; both fail on the first fault found.
