@@ -16,7 +16,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config clang-format \
 	libgtest-dev libgmock-dev qt6-base-dev qt6-base-private-dev dbus-daemon xvfb xauth \
 	libxcb1-dev libxcb-xfixes0-dev x11-utils openbox xdotool \
 	librsvg2-bin xdg-utils libglib2.0-bin shared-mime-info \
-	clang libclang-rt-14-dev \
+	clang libclang-rt-14-dev imagemagick \
 	ukui-wallpapers
 
 # What building and checking the Debian package takes besides the build itself.

@@ -606,10 +606,13 @@ void AppDelegate::terminate(int status) {
         return;
     }
     terminating_ = true;
-    // Exports stop at their next step; waiting for them keeps a file from being cut off while it
-    // is written.
+    // Exports stop at their next step; waiting for them lets a file that is being written get
+    // its name. One stuck in a system call is given up after the limit: its output has no name
+    // until it is whole, so nothing of it is left.
     imageProcessingController_->cancelAll();
-    imageProcessingController_->exportQueue().queue()->waitUntilAllOperationsAreFinished();
+    const bool exportsEnded =
+        imageProcessingController_->exportQueue().queue()->waitUntilAllOperationsAreFinished(
+            services_.exportsWaitLimit);
     // What was just sent to the desktop must leave the process before it ends.
     if (services_.userNotifier) {
         services_.userNotifier->flush();
@@ -617,8 +620,9 @@ void AppDelegate::terminate(int status) {
     if (services_.fileRevealer) {
         services_.fileRevealer->flush();
     }
-    if (services_.exit) {
-        services_.exit(status);
+    const auto& exit = exportsEnded ? services_.exit : services_.exitNow;
+    if (exit) {
+        exit(status);
     }
 }
 

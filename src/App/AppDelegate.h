@@ -16,6 +16,7 @@
 #include "TaskProcessing/ProcessingStats.h"
 #include "UI/WindowController.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -56,6 +57,12 @@ public:
         std::function<bool()> confirmQuitWhileProcessing;
         // Ends the event loop with the given status.
         std::function<void(int)> exit;
+        // Ends the process at once with the given status: for exports still stuck in the system
+        // (a hung network mount) once the quit stopped waiting for them, which nothing may wait
+        // on, not even the program's own teardown.
+        std::function<void(int)> exitNow;
+        // How long a quit waits for the exports under way to stop.
+        std::chrono::steady_clock::duration exportsWaitLimit = std::chrono::seconds(5);
         // Every queued image enters the recently used files.
         std::function<void(const Url&)> noteRecentDocument;
         // The About and preferences windows, made when the user asks for them.

@@ -32,6 +32,8 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 namespace orlix {
@@ -101,6 +103,10 @@ AppDelegate::Services OrlixApplication::services(QApplication& application) {
     services.standardWindows = standardWindows_;
     services.confirmQuitWhileProcessing = QuitConfirmation::askWhileProcessing;
     services.exit = [this](int status) { exit(status); };
+    services.exitNow = [](int status) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    };
     services.makeAboutWindowController = [] { return std::make_unique<AboutWindowController>(); };
     services.makePreferencesWindowController = [] {
         return std::make_unique<PreferencesWindowController>();

@@ -166,4 +166,9 @@ void OperationQueue::waitUntilAllOperationsAreFinished() {
     state_->changed.wait(lock, [this] { return state_->isIdle(); });
 }
 
+bool OperationQueue::waitUntilAllOperationsAreFinished(std::chrono::steady_clock::duration limit) {
+    std::unique_lock lock(state_->mutex);
+    return state_->changed.wait_for(lock, limit, [this] { return state_->isIdle(); });
+}
+
 } // namespace orlix

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 
 namespace orlix {
@@ -32,6 +33,8 @@ public:
     // Operations added and not yet finished.
     int operationCount() const;
     void waitUntilAllOperationsAreFinished();
+    // The same, for at most `limit`; whether they all finished.
+    bool waitUntilAllOperationsAreFinished(std::chrono::steady_clock::duration limit);
 
 private:
     struct State;

@@ -87,20 +87,32 @@ bool ensureFolder(const std::filesystem::path& folder) {
            (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST);
 }
 
-// A symbolic link (as dotfile managers make) to preferences is kept: the file it points to is
-// replaced. A link to a pipe, a device or a folder is replaced itself, so that nothing but a file
-// is ever written through a link.
-std::filesystem::path writeTarget(const std::filesystem::path& path) {
+// Where the preferences are written: at their path, or through a symbolic link (as dotfile
+// managers make) into the regular file it leads to. Nothing when a link leads anywhere else (no
+// file, a missing folder, a loop, a pipe, a folder): the link itself is then set aside, so that
+// nothing is ever created or replaced at the end of a link but preferences.
+std::optional<std::filesystem::path> writeTarget(const std::filesystem::path& path) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+        return path;
+    }
+    struct stat pointedTo {};
+    if (::stat(path.c_str(), &pointedTo) != 0 || !S_ISREG(pointedTo.st_mode)) {
+        return std::nullopt;
+    }
     std::error_code error;
-    if (!std::filesystem::is_symlink(path, error)) {
-        return path;
+    auto resolved = std::filesystem::canonical(path, error);
+    return error ? std::nullopt : std::optional(std::move(resolved));
+}
+
+// A file that is replaced keeps its permissions, as an editor saving it would; new preferences
+// are the user's alone.
+mode_t modeFor(const std::filesystem::path& target) {
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        return existing.st_mode & 0777;
     }
-    const auto pointedTo = std::filesystem::status(path, error);
-    if (std::filesystem::exists(pointedTo) && !std::filesystem::is_regular_file(pointedTo)) {
-        return path;
-    }
-    auto resolved = std::filesystem::weakly_canonical(path, error);
-    return error ? path : resolved;
+    return S_IRUSR | S_IWUSR;
 }
 
 std::string timestampText() {
@@ -320,16 +332,17 @@ void UserDefaults::save() {
 // leads to: that may be any file of the user's (or, for root, of the system's), and the
 // preferences are then written as a file of their own.
 bool UserDefaults::persist() {
-    const auto target = corrupt_ ? filePath_ : writeTarget(filePath_);
-    if (corrupt_ && !moveCorruptFileAside(target)) {
+    const auto throughLink = corrupt_ ? std::nullopt : writeTarget(filePath_);
+    if (!throughLink && !moveCorruptFileAside(filePath_)) {
         return false;
     }
     corrupt_ = false;
+    const auto target = throughLink.value_or(filePath_);
     if (!ensureFolder(target.parent_path())) {
         return false;
     }
     const auto written = FileReplacer::replace(
-        target, PropertyListSerialization::toXml(PropertyList(values_)), S_IRUSR | S_IWUSR);
+        target, PropertyListSerialization::toXml(PropertyList(values_)), modeFor(target));
     if (!written) {
         return false;
     }

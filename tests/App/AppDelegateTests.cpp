@@ -1,6 +1,8 @@
 #include "App/AppDelegate.h"
 #include "Model/Preferences.h"
 #include "Platform/MainQueue.h"
+#include "Platform/Operation.h"
+#include "Platform/OperationQueue.h"
 #include "Platform/ScopedManualClock.h"
 #include "Platform/UserDefaults.h"
 #include "Shared/SharedDefinitions.h"
@@ -16,7 +18,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <csignal>
+#include <mutex>
+#include <thread>
 
 namespace orlix {
 namespace {
@@ -192,6 +198,7 @@ protected:
             return answerQuit;
         };
         services.exit = [this](int status) { exitStatus = status; };
+        services.exitNow = [this](int status) { exitNowStatus = status; };
         services.noteRecentDocument = [this](const Url& url) { recent.push_back(url); };
         services.makeAboutWindowController = [this] { return menuWindow(aboutWindows); };
         services.makePreferencesWindowController = [this] {
@@ -254,6 +261,7 @@ protected:
     bool answerQuit = false;
     int quitQuestions = 0;
     std::optional<int> exitStatus;
+    std::optional<int> exitNowStatus;
     std::shared_ptr<FakeStandardWindows> windows = std::make_shared<FakeStandardWindows>();
     std::shared_ptr<FakeMessageWindows> messages = std::make_shared<FakeMessageWindows>();
     std::vector<Url> recent;
@@ -450,6 +458,77 @@ TEST_F(AppDelegateTests, ASignalWithNothingToCancelQuitsWithZero) {
     delegate->quitForSignal(SIGHUP);
     EXPECT_EQ(exitStatus, 0);
     EXPECT_EQ(quitQuestions, 0);
+}
+
+// An export that goes on after its cancel, as one in the middle of writing its file does, or one
+// stuck in a system call: it ends when the test lets it.
+class HeldExport : public Operation {
+public:
+    void release() {
+        {
+            const std::lock_guard lock(mutex_);
+            released_ = true;
+        }
+        changed_.notify_all();
+    }
+    bool ended() const { return ended_; }
+    // Under way, so that a cancel no longer keeps it from running.
+    bool waitUntilRunning() {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(60), [this] { return running_; });
+    }
+
+protected:
+    void main() override {
+        std::unique_lock lock(mutex_);
+        running_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return released_; });
+        ended_ = true;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool running_ = false;
+    bool released_ = false;
+    std::atomic<bool> ended_{false};
+};
+
+TEST_F(AppDelegateTests, AQuitWaitsForTheExportsUnderWayButNeverPastItsLimit) {
+    struct Case {
+        const char* what;
+        std::chrono::milliseconds limit;
+        bool releasedDuringTheWait;
+    };
+    for (const Case& each :
+         {Case{"an export that finishes", std::chrono::hours(1), true},
+          Case{"an export that is stuck", std::chrono::milliseconds(50), false}}) {
+        SCOPED_TRACE(each.what);
+        exitStatus.reset();
+        auto limited = services();
+        limited.exportsWaitLimit = each.limit;
+        delegate = AppDelegate::create(std::move(limited));
+        delegate->applicationDidFinishLaunching();
+        const auto held = std::make_shared<HeldExport>();
+        delegate->imageProcessingController()->exportQueue().queue()->addOperation(held);
+        ASSERT_TRUE(held->waitUntilRunning());
+        std::thread releaser([&] {
+            if (each.releasedDuringTheWait) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                held->release();
+            }
+        });
+        delegate->quitForSignal(SIGTERM);
+        EXPECT_EQ(held->ended(), each.releasedDuringTheWait) << "the exit came before the export";
+        EXPECT_EQ(exitStatus.has_value(), each.releasedDuringTheWait);
+        EXPECT_EQ(exitNowStatus.has_value(), !each.releasedDuringTheWait)
+            << "what is stuck is left to the end of the process";
+        EXPECT_EQ(notifier->flushes, 1);
+        notifier->flushes = 0;
+        releaser.join();
+        held->release();
+    }
 }
 
 using Message = MessageWindows::Message;

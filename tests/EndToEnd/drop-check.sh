@@ -6,6 +6,8 @@
 # given (xvfb-run in CI) with a window manager and a private configuration. Every wait is bounded.
 #   drop-check.sh BIN_FOLDER
 set -euo pipefail
+. "$(dirname "$0")/../Support/require-programs.sh"
+require_programs openbox:openbox xdotool:xdotool xwininfo:x11-utils
 bin=${1:?usage: drop-check.sh BIN_FOLDER}
 work=$(mktemp -d "${TMPDIR:-/tmp}/orlix-drop-XXXXXX")
 pids=()

@@ -142,6 +142,10 @@ TEST_F(JPEGExportTests, SizeAndReadFailuresMapToTheirErrors) {
     EXPECT_EQ(failure(noResize(), inputs / "missing.jpg"), Error::imageReadResizeFailed);
     TestImages::writeBytes(inputs / "empty.jpg", {});
     EXPECT_EQ(failure(noResize(), inputs / "empty.jpg"), Error::imageReadResizeFailed);
+    // What is no file is refused at once: nothing waits for a pipe's writer or reads a device.
+    for (const auto& nonFile : TestImages::writeNonFiles(inputs)) {
+        EXPECT_EQ(failure(noResize(), nonFile), Error::imageReadResizeFailed) << nonFile;
+    }
     EXPECT_TRUE(outputs(inputs).empty());
 }
 

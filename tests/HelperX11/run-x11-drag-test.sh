@@ -6,6 +6,9 @@
 #   run-x11-drag-test.sh BIN_FOLDER DRAG_SOURCE [SCREENSHOT.png]
 # Every wait is bounded; every program started here is stopped by its saved pid.
 set -euo pipefail
+. "$(dirname "$0")/../Support/require-programs.sh"
+require_programs Xvfb:xvfb dbus-run-session:dbus-daemon dbus-send:dbus-bin import:imagemagick \
+    openbox:openbox xdotool:xdotool xdpyinfo:x11-utils xwininfo:x11-utils
 
 if [ "${1:-}" != --inner ]; then
     bin=$(cd "$1" && pwd) source=$(cd "$(dirname "$2")" && pwd)/$(basename "$2") shot=${3:-}

@@ -4,6 +4,9 @@
 # URI, asks for the export settings (answered with Return), writes the output and quits by
 # itself. Runs inside a private session bus, against a private X server, with a scratch home.
 set -eu
+. "$(dirname "$0")/../Support/require-programs.sh"
+require_programs Xvfb:xvfb cmake:cmake gdbus:libglib2.0-bin gio:libglib2.0-bin xdg-mime:xdg-utils \
+    xdotool:xdotool
 build=${1:?usage: open-with.sh BUILD_FOLDER}
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/orlix-open-with-XXXXXX")
 server=

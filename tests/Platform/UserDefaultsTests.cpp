@@ -307,57 +307,73 @@ TEST_F(UserDefaultsTests, APipeOrFolderAtThePathReadsAsDefaultsAndIsKeptAside) {
     }
 }
 
-// What stands at a path: a file's contents, "<pipe>", or "<link to ...>".
+// What stands at a path: a file's contents, "<pipe>", "<link to ...>" or "<nothing>".
 std::string whatIsAt(const fs::path& path) {
     if (fs::is_symlink(path)) {
         return "<link to " + fs::read_symlink(path).string() + ">";
     }
+    if (!fs::exists(path)) {
+        return "<nothing>";
+    }
     return fs::is_fifo(path) ? "<pipe>" : fileContents(path);
 }
 
-// A link (as dotfile managers make) is written through only to a file that reads as preferences.
-// Whatever else it leads to (any file of the user's, or for root of the system's) is left exactly
-// as it was: the link itself is set aside and the preferences become a file of their own.
+// A link (as dotfile managers make) is written through only to a file that reads as preferences,
+// whose permissions stay. Whatever else it leads to (any file of the user's, or for root of the
+// system's, or nothing at all) is left exactly as it was, and nothing is created there: the link
+// itself is set aside and the preferences become a file of their own.
 TEST_F(UserDefaultsTests, ALinkIsWrittenThroughOnlyToPreferences) {
     const std::string preferences = PropertyListSerialization::toXml(
         PropertyList(PropertyList::Dictionary{{"kept", PropertyList(1)}}));
     struct Case {
         std::string name;
-        std::optional<std::string> contents; // a pipe without
+        std::string target;   // made in a folder "elsewhere" before the link
+        std::string contents; // what stands there: "<pipe>", "<nothing>", a link or a file's text
         bool writtenThrough;
     };
-    for (const Case& each : {Case{"preferences", preferences, true},
-                             Case{"passwd", "root:x:0:0::/root:/bin/sh\n", false},
-                             Case{"cut-off preferences", preferences.substr(0, 40), false},
-                             Case{"pipe", std::nullopt, false}}) {
+    const fs::path elsewhere = config.path() / "elsewhere";
+    for (const Case& each :
+         {Case{"preferences", "preferences", preferences, true},
+          Case{"passwd", "passwd", "root:x:0:0::/root:/bin/sh\n", false},
+          Case{"cut-off preferences", "cut", preferences.substr(0, 40), false},
+          Case{"pipe", "pipe", "<pipe>", false}, Case{"no file", "missing", "<nothing>", false},
+          Case{"a missing folder", "gone/missing", "<nothing>", false},
+          Case{"a loop", "loop", "<link to " + file.string() + ">", false}}) {
         SCOPED_TRACE(each.name);
         fs::remove_all(config.path());
-        const fs::path elsewhere = config.path() / "elsewhere";
-        const fs::path target = elsewhere / each.name;
+        const fs::path target = elsewhere / each.target;
         fs::create_directories(elsewhere);
-        if (each.contents) {
-            writeFile(target, *each.contents);
-        } else {
+        if (each.contents == "<pipe>") {
             ASSERT_EQ(::mkfifo(target.c_str(), 0600), 0);
+        } else if (each.contents.starts_with("<link")) {
+            fs::create_symlink(file, target);
+        } else if (each.contents != "<nothing>") {
+            writeFile(target, each.contents);
+            fs::permissions(target, fs::perms(0644));
         }
+        const auto before = folderEntries(elsewhere);
         fs::create_directories(folder);
         fs::create_symlink(target, file);
 
         EXPECT_TRUE(UserDefaults(domain).setObject(PropertyList(7), "a"));
         EXPECT_EQ(UserDefaults(domain).integerForKey("a"), 7);
-        EXPECT_EQ(folderEntries(elsewhere), std::vector<fs::path>{each.name})
-            << "nothing is moved or left beside the link's target";
+        EXPECT_EQ(folderEntries(elsewhere), before)
+            << "nothing is moved, made or left beside the link's target";
         if (each.writtenThrough) {
             EXPECT_EQ(whatIsAt(file), "<link to " + target.string() + ">");
             EXPECT_EQ(UserDefaults(domain).integerForKey("kept"), 1);
+            EXPECT_EQ(fs::status(target).permissions(), fs::perms(0644));
             EXPECT_TRUE(corruptCopies(folder).empty());
             continue;
         }
-        EXPECT_EQ(whatIsAt(target), each.contents.value_or("<pipe>"));
+        EXPECT_EQ(whatIsAt(target), each.contents);
         const auto copies = corruptCopies(folder);
-        ASSERT_EQ(copies.size(), 1u);
-        EXPECT_EQ(whatIsAt(copies.front()), "<link to " + target.string() + ">");
+        EXPECT_EQ(copies.size(), 1u);
+        for (const auto& copy : copies) {
+            EXPECT_EQ(whatIsAt(copy), "<link to " + target.string() + ">");
+        }
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file)));
+        EXPECT_EQ(fs::status(file).permissions(), fs::perms(0600));
         EXPECT_EQ(folderEntries(folder).size(), 2u);
     }
 }

@@ -196,6 +196,21 @@ TEST_F(OrlixProgramTests, ALaunchWithNothingItCanProcessQuitsAndLeavesTheSession
     EXPECT_TRUE(fs::exists(inputs / "b-orlix.jpg"));
 }
 
+TEST_F(OrlixProgramTests, WhatIsNoFileFailsAtOnceAndTheOtherImagesGetTheirOutputs) {
+    std::vector<std::string> arguments{"-quick-optimize"};
+    for (const auto& nonFile : TestImages::writeNonFiles(inputs)) {
+        arguments.push_back(nonFile.string());
+    }
+    arguments.push_back(image("real.jpg"));
+    const auto orlix = launch(arguments);
+    EXPECT_TRUE(until([&] { return fs::exists(inputs / "real-orlix.jpg"); }));
+    // The failures keep Orlix open with its results, and a signal ends it: with 128 + its number
+    // while the run has not ended yet.
+    ASSERT_TRUE(answersRequests());
+    orlix->signal(SIGTERM);
+    EXPECT_THAT(orlix->ending(kBound), ::testing::AnyOf("exit 0", "exit 143"));
+}
+
 TEST_F(OrlixProgramTests, ASecondLaunchHandsItsFilesOverWithItsOwnArguments) {
     const auto running = launch({});
     ASSERT_TRUE(answersRequests());

@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <map>
 
@@ -31,6 +36,25 @@ void TestImages::writeBytes(const std::filesystem::path& path,
     std::ofstream file(path, std::ios::binary);
     file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     ASSERT_TRUE(file.good()) << path;
+}
+
+std::vector<std::filesystem::path> TestImages::writeNonFiles(const std::filesystem::path& folder) {
+    const std::vector<std::filesystem::path> made{folder / "pipe.png",   folder / "pipe.jpg",
+                                                  folder / "zero.png",   folder / "noise.jpg",
+                                                  folder / "folder.jpg", folder / "socket.png"};
+    EXPECT_EQ(::mkfifo(made[0].c_str(), 0600), 0);
+    EXPECT_EQ(::mkfifo(made[1].c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", made[2]);
+    std::filesystem::create_symlink("/dev/urandom", made[3]);
+    std::filesystem::create_directory(made[4]);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    EXPECT_LT(made[5].string().size(), sizeof address.sun_path);
+    made[5].string().copy(address.sun_path, sizeof address.sun_path - 1);
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    EXPECT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(listener);
+    return made;
 }
 
 void TestImages::writeJPEG(const std::filesystem::path& path, std::uint32_t width,

@@ -29,6 +29,9 @@ public:
                          std::uint32_t height, const ColourAt& colour, double density = 1.0);
     static void writeBytes(const std::filesystem::path& path,
                            const std::vector<std::uint8_t>& bytes);
+    // What may stand in a folder under an image's name and is no file: pipes named .png and
+    // .jpg, links to /dev/zero and /dev/urandom, a folder and a socket. Returns their paths.
+    static std::vector<std::filesystem::path> writeNonFiles(const std::filesystem::path& folder);
 
     // A photo nobody here made, as the program reads it: a wallpaper of Debian's ukui-wallpapers
     // package (3640 x 2400, colour profile), which `make deps` installs. Fails the test when it

@@ -204,8 +204,12 @@ TEST_F(ThumbnailCacheTests, UnreadableAndHostileFilesGiveNothingAndAreTriedAgain
 
     const Url missing = Url::fileUrl((folder_.path() / "missing.png").string());
     const Url hostileUrl = Url::fileUrl(hostile.string());
-    const auto results = answers(cache, {Url::fileUrl(garbage.string()), hostileUrl, missing});
-    EXPECT_EQ(results, std::vector<ThumbnailCache::Thumbnail>(3));
+    std::vector<Url> urls{Url::fileUrl(garbage.string()), hostileUrl, missing};
+    for (const auto& nonFile : TestImages::writeNonFiles(folder_.path())) {
+        urls.push_back(Url::fileUrl(nonFile.string()));
+    }
+    const auto results = answers(cache, urls);
+    EXPECT_EQ(results, std::vector<ThumbnailCache::Thumbnail>(urls.size()));
     EXPECT_EQ(cache->cachedThumbnail(missing), nullptr) << "a failure is not cached";
 
     TestImages::writePNG(folder_.path() / "missing.png", 10, 10, TestImages::blocks);

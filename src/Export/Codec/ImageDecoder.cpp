@@ -1,11 +1,10 @@
 #include "Export/Codec/ImageDecoder.h"
 
+#include "Export/Codec/ImageFile.h"
 #include "Export/Codec/JPEGDecoder.h"
 #include "Export/Codec/PNGDecoder.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -20,10 +19,6 @@ namespace {
 
 constexpr std::uint8_t pngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::uint8_t jpegSignature[] = {0xFF, 0xD8, 0xFF};
-
-// No file of an accepted size needs more: a PNG stores at most eight bytes a pixel even
-// uncompressed, and the slack covers its chunk and block framing.
-constexpr std::uintmax_t maximumFileSize = BitmapImageRep::maximumPixelCount * 8 + 64 * 1024 * 1024;
 
 constexpr double pointsPerInch = 72.0;
 constexpr double smallestDotsPerInch = 1.0;
@@ -61,29 +56,6 @@ std::optional<DecodedImage> sizedIfRead(const std::optional<DecodedBitmap>& deco
     return sized(*decoded);
 }
 
-using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
-// Opened without waiting, so that a pipe or device put at the path cannot hold the reader; only a
-// regular file of a size some picture could have is read.
-File openedImageFile(const std::filesystem::path& path) {
-    File file(nullptr, std::fclose);
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) {
-        return file;
-    }
-    struct stat facts {};
-    if (::fstat(descriptor, &facts) != 0 || !S_ISREG(facts.st_mode) || facts.st_size < 0 ||
-        static_cast<std::uintmax_t>(facts.st_size) > maximumFileSize) {
-        ::close(descriptor);
-        return file;
-    }
-    file.reset(::fdopen(descriptor, "rb"));
-    if (!file) {
-        ::close(descriptor);
-    }
-    return file;
-}
-
 // A file that shrank since it was opened is read as far as it goes, and its decoder then finds it
 // truncated.
 std::vector<std::uint8_t> contentsOf(std::FILE* file) {
@@ -107,7 +79,7 @@ bool startsAsJPEG(std::FILE* file) {
 std::optional<DecodedImage> ImageDecoder::decodeFile(const std::filesystem::path& path,
                                                      std::uint32_t shortSideAtLeast) {
     try {
-        const File file = openedImageFile(path);
+        const auto file = ImageFile::open(path);
         if (!file) {
             return std::nullopt;
         }

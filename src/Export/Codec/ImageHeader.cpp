@@ -1,19 +1,15 @@
 #include "Export/Codec/ImageHeader.h"
 
+#include "Export/Codec/ImageFile.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 
 namespace orlix {
 
 namespace {
-
-struct CloseFile {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, CloseFile>;
 
 std::uint32_t bigEndian(const std::uint8_t* bytes, int count) {
     std::uint32_t value = 0;
@@ -86,7 +82,7 @@ std::optional<ImagePixelSize> jpegSize(std::FILE* file) {
 } // namespace
 
 std::optional<ImagePixelSize> ImageHeader::pixelSize(const std::filesystem::path& path) {
-    const File file(std::fopen(path.c_str(), "rbe"));
+    const auto file = ImageFile::open(path);
     if (!file) {
         return std::nullopt;
     }
