@@ -156,6 +156,8 @@ protected:
 };
 
 TEST_F(PanelControllerTests, OnlyAClickableZoneUnderThePointerHoversAndShowsThePointingHand) {
+    enter(&host, quickPoint);
+    EXPECT_EQ(controller.state(), State{}) << "a zone is entered on the first move in it";
     hover(quickPoint);
     EXPECT_EQ(controller.state(), (State{ViewType::quickOptimize, MouseState::hover}));
     EXPECT_EQ(cursor(), Qt::PointingHandCursor);
