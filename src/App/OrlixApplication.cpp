@@ -68,7 +68,19 @@ OrlixApplication::~OrlixApplication() {
     }
 }
 
+ActivityWindowFactory OrlixApplication::activityWindows(const ApplicationMenu& menu) {
+    return [&menu] {
+        auto activity = std::make_shared<StackViewActivityWindowController>();
+        activity->loadWindow();
+        menu.attach(activity->window());
+        return activity;
+    };
+}
+
 AppDelegate::Services OrlixApplication::services(QApplication& application) {
+    menu_ = std::make_unique<ApplicationMenu>(
+        &application, [this] { return delegate_.get(); }, recentDocuments_,
+        QStringLiteral(ORLIX_SUPPORT_ADDRESS).trimmed());
     AppDelegate::Services services;
     services.userNotifier = std::make_shared<SessionUserNotifier>();
     services.fileRevealer = std::make_shared<FreedesktopFileRevealer>();
@@ -84,19 +96,9 @@ AppDelegate::Services OrlixApplication::services(QApplication& application) {
         services.updater);
     services.processingEnvironment = {
         [] { return std::make_unique<ExportSettingsWindowController>(); },
-        [] { return std::make_unique<QtFileChooser>(); },
-        [this] {
-            // The activity window takes the drop window's place during a run, and its menu too.
-            auto activity = std::make_shared<StackViewActivityWindowController>();
-            activity->loadWindow();
-            menu_->attach(activity->window());
-            return activity;
-        },
+        [] { return std::make_unique<QtFileChooser>(); }, activityWindows(*menu_),
         [] { ImageUtilsClient::terminate(); }};
     services.isActive = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
-    menu_ = std::make_unique<ApplicationMenu>(
-        &application, [this] { return delegate_.get(); }, recentDocuments_,
-        QStringLiteral(ORLIX_SUPPORT_ADDRESS).trimmed());
     standardWindows_ = std::make_shared<QtStandardWindows>(
         [this](QWidget* window) { menu_->attach(window); },
         [this] { return !delegate_ || delegate_->requestQuit(); });

@@ -5,6 +5,7 @@
 #include "App/CommandLine.h"
 #include "App/RecentDocuments.h"
 #include "Desktop/ApplicationInstance.h"
+#include "TaskProcessing/ActivityWindow.h"
 
 #include <chrono>
 #include <memory>
@@ -31,6 +32,10 @@ public:
 
     // Runs until Orlix quits; the exit status.
     int run(QApplication& application);
+
+    // Makes the activity window of each run, which takes the drop window's place during the run,
+    // and its menu too.
+    static ActivityWindowFactory activityWindows(const ApplicationMenu& menu);
 
 private:
     AppDelegate::Services services(QApplication& application);

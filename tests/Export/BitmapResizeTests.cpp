@@ -138,6 +138,16 @@ TEST(BitmapResizeTests, ResizeIsByteForByteThePlainFilter) {
          TestImages::crop(*photo, 7, 0, 2401, 1601),
          ResizeConfig::fitMax(1280, 1280),
          {}},
+        // Mild rescales, which filter along x first, four rows at a time: a tap added out of
+        // order shows in a few bytes only.
+        {"photo, 97 %",
+         TestImages::crop(*photo, 0, 0, 683, 1024),
+         ResizeConfig::percentage({97}),
+         {}},
+        {"photo, enlarged by half",
+         TestImages::crop(*photo, 700, 1600, 1024, 683),
+         ResizeConfig::percentage({150}),
+         {}},
     };
     for (const auto& example : cases) {
         const auto fast = BitmapResize::resized(example.source, example.resize, example.multiplier);

@@ -109,18 +109,26 @@ protected:
     std::unique_ptr<QMimeData> pngs = uriList("file:///pictures/a.png\r\n");
 };
 
+// The accent runs on over the popover's frame to its edge: left of quick optimize, above resize
+// and optimize, below use previous settings.
 TEST_F(FloatingPanelDragTests, AZoneUnderADragShowsItsAccentInThePopover) {
+    const QWidget* view = panel.view();
+    const auto onFrame = [&](int x, int y) { return view->mapTo(window.get(), QPoint(x, y)); };
+    const int right = panel.resizeAndOptimizeView()->geometry().center().x();
     const struct {
         OperationsSectionView* zone;
         QColor accent;
-    } zones[] = {{panel.quickOptimizeView(), QColor(255, 41, 104)},
-                 {panel.resizeAndOptimizeView(), QColor(27, 173, 248)},
-                 {panel.usePreviousSettingsView(), QColor(99, 218, 56)}};
-    for (const auto& [zone, accent] : zones) {
+        QPoint frame;
+    } zones[] = {
+        {panel.quickOptimizeView(), QColor(255, 41, 104), onFrame(-3, view->height() / 2)},
+        {panel.resizeAndOptimizeView(), QColor(27, 173, 248), onFrame(right, -3)},
+        {panel.usePreviousSettingsView(), QColor(99, 218, 56), onFrame(right, view->height() + 2)}};
+    for (const auto& [zone, accent, frame] : zones) {
         SCOPED_TRACE(zone->objectName().toStdString());
         EXPECT_EQ(pixel(window.get(), cornerOf(zone)), QColor(255, 255, 255)) << "at rest";
         EXPECT_TRUE(dragTo(window.get(), pngs.get(), cornerOf(zone)));
         EXPECT_EQ(pixel(window.get(), cornerOf(zone)), accent);
+        EXPECT_EQ(pixel(window.get(), frame), accent);
     }
     dragLeave(window.get());
     EXPECT_EQ(pixel(window.get(), cornerOf(panel.usePreviousSettingsView())),

@@ -24,6 +24,7 @@
 #include <QPushButton>
 
 #include <chrono>
+#include <tuple>
 
 namespace orlix {
 namespace {
@@ -271,7 +272,13 @@ TEST_F(RowTests, ATransparentPictureShowsTheCheckerboardThroughIt) {
     const QImage image = shownThumbnail();
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.pixel(0, 0), qRgb(225, 225, 225)) << "the top-left cell is light";
-    EXPECT_EQ(image.pixel(16, 0), qRgb(172, 172, 172));
+    // Cells of 15 pixels.
+    for (const auto& [x, y, light] :
+         {std::tuple{14, 0, true}, std::tuple{15, 0, false}, std::tuple{29, 0, false},
+          std::tuple{30, 0, true}, std::tuple{0, 14, true}, std::tuple{0, 15, false}}) {
+        EXPECT_EQ(image.pixel(x, y), light ? qRgb(225, 225, 225) : qRgb(172, 172, 172))
+            << x << "," << y;
+    }
 }
 
 TEST_F(RowTests, AWidePictureIsCroppedToFillTheWholeArea) {

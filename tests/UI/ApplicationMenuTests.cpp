@@ -1,5 +1,6 @@
 #include "App/AppDelegate.h"
 #include "App/ApplicationMenu.h"
+#include "App/OrlixApplication.h"
 #include "App/QuitConfirmation.h"
 #include "Platform/MainQueue.h"
 #include "Platform/RunLoop.h"
@@ -106,8 +107,8 @@ TEST_F(ApplicationMenuTests, ContactSupportIsThereOnlyWithAnAddress) {
     EXPECT_TRUE(titles(withAddress).contains("Contact Support"));
 }
 
-// The program's activity window with the menu, during a run of 30 images whose batches wait for
-// the clock, and the real question.
+// The program's activity window, made as the program makes it, during a run of 30 images whose
+// batches wait for the clock, and the real question.
 class QuitDuringARunTests : public ::testing::Test {
 protected:
     QuitDuringARunTests() {
@@ -116,11 +117,9 @@ protected:
         AppDelegate::Services services;
         services.processingEnvironment = {
             nullptr, nullptr,
-            [this] {
-                auto made = std::make_shared<StackViewActivityWindowController>();
-                made->loadWindow();
-                menu.attach(made->window());
-                activity = made;
+            [this, make = OrlixApplication::activityWindows(menu)] {
+                auto made = make();
+                activity = std::dynamic_pointer_cast<StackViewActivityWindowController>(made);
                 return made;
             },
             [] {}};

@@ -69,6 +69,11 @@ public:
         QTest::mouseRelease(window->windowHandle(), button, Qt::NoModifier, at);
     }
     static void move(QWidget* window, QPoint at) { QTest::mouseMove(window->windowHandle(), at); }
+    // The pointer comes into the window at `at`, without moving there.
+    static void enter(QWidget* window, QPoint at) {
+        QWindowSystemInterface::handleEnterEvent<QWindowSystemInterface::SynchronousDelivery>(
+            window->windowHandle(), at, window->mapToGlobal(at));
+    }
     // The pointer leaves the window.
     static void leave(QWidget* window) {
         QWindowSystemInterface::handleLeaveEvent<QWindowSystemInterface::SynchronousDelivery>(

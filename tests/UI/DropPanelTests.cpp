@@ -156,6 +156,8 @@ protected:
 };
 
 TEST_F(PanelControllerTests, OnlyAClickableZoneUnderThePointerHoversAndShowsThePointingHand) {
+    enter(&host, quickPoint);
+    EXPECT_EQ(controller.state(), State{}) << "a zone is entered on the first move in it";
     hover(quickPoint);
     EXPECT_EQ(controller.state(), (State{ViewType::quickOptimize, MouseState::hover}));
     EXPECT_EQ(cursor(), Qt::PointingHandCursor);
@@ -282,8 +284,8 @@ TEST_F(PanelControllerTests, EveryAcceptedDragThatEntersAZoneIsReportedAndEveryZ
     EXPECT_EQ(controller.state(), State{});
 }
 
-// Only leaving the window ends a drag for the panel: the zone it left keeps its colour while the
-// pointer is elsewhere in the window.
+// Only leaving the window, or a drop, ends a drag for the panel: the zone it left keeps its colour
+// while the pointer is elsewhere in the window.
 TEST_F(PanelControllerTests, ADragThatLeavesAZoneForTheRestOfTheWindowStaysADrag) {
     dragTo(&host, pngs.get(), quickPoint);
     dragTo(&host, pngs.get(), belowPanel);
@@ -303,6 +305,15 @@ TEST_F(PanelControllerTests, ADragThatLeavesAZoneForTheRestOfTheWindowStaysADrag
     dragLeave(&host);
     EXPECT_EQ(controller.state(), State{});
     EXPECT_FALSE(controller.dragging());
+
+    // A drop outside the zones, which no zone hears of.
+    dragTo(&host, pngs.get(), quickPoint);
+    dragTo(&host, pngs.get(), belowPanel);
+    EXPECT_FALSE(drop(&host, pngs.get(), belowPanel)) << "no zone takes it";
+    EXPECT_EQ(controller.state(), State{});
+    EXPECT_FALSE(controller.dragging());
+    hover(quickPoint);
+    EXPECT_EQ(controller.state(), (State{ViewType::quickOptimize, MouseState::hover}));
 }
 
 } // namespace

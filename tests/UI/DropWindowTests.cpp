@@ -224,6 +224,7 @@ TEST_F(DropWindowTests, AClickIsAPressAndAReleaseInTheSameZone) {
     press(window, quickPoint);
     EXPECT_EQ(state(), (State{ViewType::quickOptimize, MouseState::click}));
     EXPECT_EQ(pixel(window, quickPoint), Palette::quickOptimize());
+    EXPECT_EQ(labelColor(panel().quickOptimizeView()), Palette::windowLabelRollover());
     move(window, resizePoint);
     EXPECT_EQ(state(), State{}) << "the pointer left the pressed zone";
     release(window, resizePoint);

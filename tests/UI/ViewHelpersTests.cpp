@@ -38,22 +38,23 @@ TEST(ViewHelpersTests, APinnedViewKeepsItsInsetsFromEachEdgeWhateverLaysOutItsPa
     auto* back = new QWidget(&bare);
     auto* front = new QWidget(&bare);
     pinToSuperview(back, 0, 0, 0, 0);
-    pinToSuperview(front, 8, 4, 8, 4);
+    // Each inset differs from the others, so that none can take another's place.
+    pinToSuperview(front, 8, 4, 16, 2);
     QWidget columned;
     auto* column = new QVBoxLayout(&columned);
     auto* label = new QLabel(QStringLiteral("text"), &columned);
     column->addWidget(label);
     auto* cover = new QWidget(&columned);
     column->addWidget(cover);
-    pinToSuperview(cover, 8, 4, 8, 4);
+    pinToSuperview(cover, 8, 4, 16, 2);
 
     for (const auto& [parent, pinned] : {std::pair{&bare, front}, std::pair{&columned, cover}}) {
         SCOPED_TRACE(parent == &bare ? "no layout" : "a layout of its own");
         parent->resize(200, 100);
         parent->show();
-        EXPECT_EQ(pinned->geometry(), QRect(8, 4, 184, 92));
+        EXPECT_EQ(pinned->geometry(), QRect(8, 4, 176, 94));
         parent->resize(300, 60);
-        EXPECT_EQ(pinned->geometry(), QRect(8, 4, 284, 52));
+        EXPECT_EQ(pinned->geometry(), QRect(8, 4, 276, 54));
     }
     EXPECT_EQ(back->geometry(), QRect(0, 0, 300, 60));
     EXPECT_GT(bare.children().indexOf(front), bare.children().indexOf(back))

@@ -25,9 +25,8 @@ bool WindowDragTracker::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::DragEnter:
             dragOverWindow_ = true;
             break;
+        // A drop ends the drag over the window, and no leave follows it.
         case QEvent::Drop:
-            dragOverWindow_ = false;
-            break;
         case QEvent::DragLeave:
             dragOverWindow_ = false;
             if (dragLeftWindowCallback) {

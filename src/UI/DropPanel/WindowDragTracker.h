@@ -19,7 +19,8 @@ public:
     void dragEntered(const QWidget* widget);
     bool isDragOverWindow() const { return dragOverWindow_; }
 
-    // Called when the drag leaves the window, before the widget under the pointer hears of it.
+    // Called when the drag leaves the window, or is dropped on it, before the widget under the
+    // pointer hears of it.
     std::function<void()> dragLeftWindowCallback;
 
 protected:
