@@ -27,7 +27,7 @@ PACKAGING_PACKAGES := debhelper dpkg-dev lintian desktop-file-utils appstream
 # (mate-backgrounds), and photos of ordinary size (the JPEGs of ukui-wallpapers and
 # lomiri-wallpapers-16.04, which lie beside each other). `make bench IMAGES="folders or files"`
 # measures one corpus of its own.
-BENCH_PACKAGES := libjpeg-turbo-progs imagemagick libjxl-devtools time pngquant zopfli \
+BENCH_PACKAGES := libjpeg-turbo-progs imagemagick libjxl-devtools time pngquant zopfli valgrind \
 	mate-backgrounds ukui-wallpapers lomiri-wallpapers-16.04
 BENCH_CORPORA := /usr/share/backgrounds/mate '/usr/share/backgrounds/*.jpg'
 

@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <spawn.h>
 #include <unistd.h>
 
 namespace orlix::bench {
@@ -26,6 +28,45 @@ double BenchTools::timed(const std::string& command) {
     const int status = std::system(command.c_str());
     const double seconds = secondsSince(start);
     return status == 0 ? seconds : -1.0;
+}
+
+double BenchTools::median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+namespace {
+
+std::vector<char*> pointers(std::vector<std::string>& texts) {
+    std::vector<char*> result;
+    for (auto& text : texts) {
+        result.push_back(text.data());
+    }
+    result.push_back(nullptr);
+    return result;
+}
+
+} // namespace
+
+std::optional<pid_t> BenchTools::spawn(std::vector<std::string> arguments,
+                                       std::vector<std::string> variables) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    // A group of its own, so that a run that hangs is ended with whatever it started.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    for (const int descriptor : {0, 1, 2}) {
+        posix_spawn_file_actions_addopen(&actions, descriptor, "/dev/null", O_RDWR, 0);
+    }
+    auto argv = pointers(arguments);
+    auto envp = pointers(variables);
+    pid_t pid = 0;
+    const int error = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    return error == 0 ? std::optional(pid) : std::nullopt;
 }
 
 std::string BenchTools::output(const std::string& command) {

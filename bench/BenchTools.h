@@ -17,6 +17,12 @@ public:
     static const std::string magick;
 
     static double secondsSince(std::chrono::steady_clock::time_point start);
+    // The middle value (the upper of the two middle ones of an even count).
+    static double median(std::vector<double> values);
+    // Starts a program in a process group of its own, with its standard streams on /dev/null;
+    // nothing when it could not be started.
+    static std::optional<pid_t> spawn(std::vector<std::string> arguments,
+                                      std::vector<std::string> variables);
     // Runs a shell command and returns its wall time, or a negative value when it failed.
     static double timed(const std::string& command);
     static std::string output(const std::string& command);

@@ -34,11 +34,6 @@ double cpuSeconds(int who) {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-double middle(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 std::vector<std::uint8_t> contents(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -84,7 +79,7 @@ CoreBenchmark::Timing CoreBenchmark::median(const std::function<void()>& work,
         walls.push_back(Tools::secondsSince(start));
         cpus.push_back(cpu() - cpuStart);
     }
-    return {middle(walls), middle(cpus), idle};
+    return {BenchTools::median(walls), BenchTools::median(cpus), idle};
 }
 
 void CoreBenchmark::add(Timing& total, const Timing& one) {
@@ -257,7 +252,7 @@ void CoreBenchmark::print(const Totals& totals) {
         std::cout << "JPEG export over " << totals.jpegImages
                   << " JPEG inputs against djpeg | cjpeg: wall ratio "
                   << totals.jpeg.wall / totals.peerJPEG.wall << " (median of the images "
-                  << middle(totals.jpegRatios) << ", worst "
+                  << BenchTools::median(totals.jpegRatios) << ", worst "
                   << *std::max_element(totals.jpegRatios.begin(), totals.jpegRatios.end())
                   << "), CPU ratio " << totals.jpeg.cpu / totals.peerJPEG.cpu << "\n"
                   << "automatic quality over the " << totals.jpegImages

@@ -45,11 +45,6 @@ double seconds(const timeval& time) {
     return double(time.tv_sec) + double(time.tv_usec) / 1e6;
 }
 
-double middle(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 bool isOutput(const fs::path& path) {
     const auto name = path.filename().string();
     return name.front() != '.' && name.find("-orlix") != std::string::npos;
@@ -126,36 +121,6 @@ std::vector<std::string> environment(const fs::path& scratch, int number) {
     return variables;
 }
 
-std::vector<char*> pointers(std::vector<std::string>& texts) {
-    std::vector<char*> result;
-    for (auto& text : texts) {
-        result.push_back(text.data());
-    }
-    result.push_back(nullptr);
-    return result;
-}
-
-std::optional<pid_t> spawnQuietly(std::vector<std::string> arguments,
-                                  std::vector<std::string> variables) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    // A group of its own, so that a run that hangs is ended with whatever it started.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    for (const int descriptor : {0, 1, 2}) {
-        posix_spawn_file_actions_addopen(&actions, descriptor, "/dev/null", O_RDWR, 0);
-    }
-    auto argv = pointers(arguments);
-    auto envp = pointers(variables);
-    pid_t pid = 0;
-    const int error = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    return error == 0 ? std::optional(pid) : std::nullopt;
-}
-
 } // namespace
 
 EndToEndBenchmark::Run EndToEndBenchmark::runProgram(const fs::path& program,
@@ -170,7 +135,7 @@ EndToEndBenchmark::Run EndToEndBenchmark::runProgram(const fs::path& program,
     }
     Run run;
     const auto start = std::chrono::steady_clock::now();
-    const auto pid = spawnQuietly(arguments, environment(scratch, ++number));
+    const auto pid = Tools::spawn(arguments, environment(scratch, ++number));
     if (!pid) {
         return run;
     }
@@ -253,9 +218,9 @@ EndToEndBenchmark::Run EndToEndBenchmark::median(const fs::path& program,
         result.terminated = result.terminated || one.terminated;
         result.bytes = one.bytes;
     }
-    result.outputsWall = middle(outputs);
-    result.exitWall = middle(exits);
-    result.cpu = middle(cpus);
+    result.outputsWall = Tools::median(outputs);
+    result.exitWall = Tools::median(exits);
+    result.cpu = Tools::median(cpus);
     return result;
 }
 
@@ -360,10 +325,10 @@ void EndToEndBenchmark::run(const std::vector<fs::path>& images,
         // A PNG that pngquant would make larger stays as it was.
         peerBytes += double(fs::file_size(fs::exists(output) ? output : input));
     }
-    const double peerWall = middle(walls);
+    const double peerWall = Tools::median(walls);
     std::cout << "  peers (pngquant --skip-if-larger; djpeg | cjpeg at Orlix's quality; xargs -P "
               << workers << ") over " << inputs.size() << " inputs: " << peerWall << " s wall, "
-              << middle(cpus) << " s CPU, " << peerBytes << " B\n";
+              << Tools::median(cpus) << " s CPU, " << peerBytes << " B\n";
     for (const auto& program : programs) {
         const Run ours = median(program, inputs, scratch);
         std::cout << "  " << program.string() << (ours.complete ? "" : " (INCOMPLETE)") << ": "

@@ -9,6 +9,7 @@
 #include "JPEGBenchmark.h"
 #include "PNGBenchmark.h"
 #include "TaskProcessing/ThumbnailCache.h"
+#include "WholeProcessBenchmark.h"
 
 #include <unistd.h>
 
@@ -125,14 +126,20 @@ int main(int argc, char** argv) {
     for (const auto& image : images) {
         std::cout << "  " << image.filename().string() << " " << fs::file_size(image) << " B\n";
     }
-    CoreBenchmark::run(images, scratch);
-    measurePeakMemory(argv[0], images);
     // The build's program, and another to compare it with (an earlier commit's build).
     std::vector<fs::path> programs{fs::path(argv[0]).parent_path() / "orlix"};
     if (const char* before = std::getenv("ORLIX_BENCH_BEFORE")) {
         programs.emplace_back(before);
     }
+    if (std::getenv("ORLIX_BENCH_WHOLE_ONLY") != nullptr) {
+        WholeProcessBenchmark::run(images, programs, scratch);
+        fs::remove_all(scratch);
+        return 0;
+    }
+    CoreBenchmark::run(images, scratch);
+    measurePeakMemory(argv[0], images);
     if (std::getenv("ORLIX_BENCH_ZOPFLI_ONLY") == nullptr) {
+        WholeProcessBenchmark::run(images, programs, scratch);
         EndToEndBenchmark::run(images, programs, scratch);
     }
     if (std::getenv("ORLIX_BENCH_CORE_ONLY") != nullptr) {

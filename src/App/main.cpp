@@ -1,5 +1,6 @@
 #include "App/CommandLine.h"
 #include "App/OrlixApplication.h"
+#include "Desktop/FontDatabaseWarmUp.h"
 #include "UI/ApplicationBundle.h"
 
 #include <QApplication>
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(ORLIX_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("co.corvendal.Orlix"));
     QApplication::setWindowIcon(orlix::ApplicationBundle::applicationIcon());
+    const orlix::FontDatabaseWarmUp fonts;
     orlix::OrlixApplication orlix(commandLine);
     return orlix.run(application);
 }

@@ -1,5 +1,7 @@
 #include "UI/ApplicationBundle.h"
 
+#include "UI/DeferredIconEngine.h"
+
 #include <QFile>
 
 // Resources of a static library are registered by name, from outside any namespace.
@@ -19,13 +21,21 @@ void registerResourcesOnce() {
     (void)registered;
 }
 
-// The icon whose sizes lie at `pattern`, each size in place of its "%1".
+// The icon whose sizes lie at `pattern`, each size in place of its "%1", read when first drawn.
 QIcon iconOfSizes(const QString& pattern, std::initializer_list<int> sizes) {
-    QIcon icon;
+    QList<QSize> squares;
     for (const int size : sizes) {
-        icon.addFile(pattern.arg(size), QSize(size, size));
+        squares.append(QSize(size, size));
     }
-    return icon;
+    return QIcon(new DeferredIconEngine(
+        [pattern, squares] {
+            QIcon icon;
+            for (const auto& square : squares) {
+                icon.addFile(pattern.arg(square.width()), square);
+            }
+            return icon;
+        },
+        squares));
 }
 
 } // namespace

@@ -12,7 +12,21 @@ StackViewActivityShadowedContainerView::StackViewActivityShadowedContainerView(c
 }
 
 void StackViewActivityShadowedContainerView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
+    // Drawn once for each size: antialiased rectangles of the whole view cost more to fill than
+    // anything in front of them, and the view is painted again behind every change of a row.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (shadow_.size() != pixels || shadow_.devicePixelRatio() != ratio) {
+        shadow_ = QPixmap(pixels);
+        shadow_.setDevicePixelRatio(ratio);
+        shadow_.fill(Qt::transparent);
+        drawShadow(shadow_);
+    }
+    QPainter(this).drawPixmap(0, 0, shadow_);
+}
+
+void StackViewActivityShadowedContainerView::drawShadow(QPixmap& pixmap) const {
+    QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     const struct {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPixmap>
 #include <QSize>
 #include <QWidget>
 
@@ -19,7 +20,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void drawShadow(QPixmap& pixmap) const;
+
     QSize initializedSize_;
+    QPixmap shadow_;
     QColor outerBorderColor_{0, 0, 0, qRound(0.01 * 255)};
     QColor innerOuterBorderColor_{0, 0, 0, qRound(0.02 * 255)};
     QColor innerBorderColor_{0, 0, 0, qRound(0.03 * 255)};
