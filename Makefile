@@ -14,7 +14,7 @@ JOBS ?= $(shell nproc)
 PACKAGES := build-essential cmake ninja-build pkg-config clang-format \
 	libplist-dev libpng-dev libjpeg62-turbo-dev liblcms2-dev libimagequant-dev libzopfli-dev \
 	libgtest-dev libgmock-dev qt6-base-dev qt6-base-private-dev dbus-daemon xvfb xauth \
-	libxcb1-dev libxcb-xfixes0-dev x11-utils openbox xdotool \
+	libxcb1-dev libxcb-xfixes0-dev libfontconfig-dev x11-utils openbox xdotool \
 	librsvg2-bin xdg-utils libglib2.0-bin shared-mime-info \
 	clang libclang-rt-14-dev imagemagick \
 	ukui-wallpapers

@@ -25,13 +25,13 @@ int main(int argc, char** argv) {
         std::cout << orlix::CommandLine::answer(commandLine.request) << std::flush;
         return std::cout ? 0 : 1;
     }
+    const orlix::FontDatabaseWarmUp fonts;
     int qtArgumentCount = 1;
     QApplication application(qtArgumentCount, argv);
     QApplication::setApplicationName(QStringLiteral("Orlix"));
     QApplication::setApplicationVersion(QStringLiteral(ORLIX_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("co.corvendal.Orlix"));
     QApplication::setWindowIcon(orlix::ApplicationBundle::applicationIcon());
-    const orlix::FontDatabaseWarmUp fonts;
     orlix::OrlixApplication orlix(commandLine);
     return orlix.run(application);
 }

@@ -1,7 +1,6 @@
 #include "Desktop/FontDatabaseWarmUp.h"
 
-#include <QFontDatabase>
-#include <QStringList>
+#include <fontconfig/fontconfig.h>
 
 #include <system_error>
 
@@ -9,11 +8,11 @@ namespace orlix {
 
 FontDatabaseWarmUp::FontDatabaseWarmUp() {
     try {
-        // The font database locks itself, so the main thread simply waits if it needs the fonts
-        // sooner.
-        reader_ = std::thread([] { QFontDatabase::families(); });
+        // Qt's font database starts with this same call, which then finds the configuration
+        // read; fontconfig locks itself, so a call on the main thread meanwhile only waits.
+        reader_ = std::thread([] { FcInit(); });
     } catch (const std::system_error&) {
-        // Without a thread the fonts are read when first needed, as always.
+        // Without a thread the configuration is read when first needed, as always.
     }
 }
 

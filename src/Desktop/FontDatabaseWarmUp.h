@@ -4,10 +4,10 @@
 
 namespace orlix {
 
-// Reads the system's fonts on a thread of its own while the program starts. Qt reads them on the
-// first use of text, which is the activity window's when a run begins: on the main thread, before
-// the first export can be queued, and for tens of milliseconds. Made once a QGuiApplication
-// exists; waits for the reading to end when it goes, before the application does.
+// Reads the system's font configuration on a thread of its own while the program starts. Qt
+// reads it on the first use of text, the activity window's when a run begins: on the main
+// thread, in front of the first export, and for tens of milliseconds. Needs no application
+// object, so it is made first; waits for the reading to end when it goes.
 class FontDatabaseWarmUp {
 public:
     FontDatabaseWarmUp();
