@@ -1,6 +1,7 @@
 #include "Export/BitmapImageRep.h"
 
-#include <cstdlib>
+#include "Platform/LargeMemory.h"
+
 #include <new>
 
 namespace orlix {
@@ -19,14 +20,15 @@ BitmapImageRep::BitmapImageRep(std::uint32_t width, std::uint32_t height, Coarse
     , height_(height)
     , info_(info)
     , byteCount_(std::size_t{width} * height * orlix::samplesPerPixel(info.format))
-    , pixels_(static_cast<std::uint8_t*>(std::calloc(byteCount_, 1))) {
+    , pixels_(static_cast<std::uint8_t*>(LargeMemory::allocate(byteCount_)),
+              FreePixels{byteCount_}) {
     if (!pixels_) {
         throw std::bad_alloc();
     }
 }
 
 void BitmapImageRep::FreePixels::operator()(std::uint8_t* pixels) const noexcept {
-    std::free(pixels);
+    LargeMemory::release(pixels, byteCount);
 }
 
 int BitmapImageRep::samplesPerPixel() const {

@@ -49,13 +49,15 @@ private:
     std::uint32_t width_;
     std::uint32_t height_;
     struct FreePixels {
+        std::size_t byteCount;
         void operator()(std::uint8_t* pixels) const noexcept;
     };
 
     CoarseBitmapInfo info_;
     std::size_t byteCount_;
     // Zeroed by the system page by page as it is first written, not all at once: a bitmap whose
-    // rows never arrive (a file that ends after its header) costs next to no memory.
+    // rows never arrive (a file that ends after its header) costs next to no memory. Large ones
+    // lie in huge pages (`LargeMemory`).
     std::unique_ptr<std::uint8_t[], FreePixels> pixels_;
 };
 

@@ -1,7 +1,7 @@
 #include "Export/Codec/JPEGDecoder.h"
 
+#include "Export/Codec/CoefficientArrays.h"
 #include "Export/Codec/ColorTransform.h"
-#include "Export/Codec/DCOnlyBlockArrays.h"
 #include "Export/Codec/ExifReader.h"
 #include "Export/Codec/JPEGErrorRecovery.h"
 #include "Export/Codec/OrientedRowWriter.h"
@@ -48,7 +48,7 @@ struct JPEGReadJob {
     std::unique_ptr<OrientedRowWriter> writer;
     std::vector<std::uint8_t> storedRow;
     std::vector<std::uint8_t> convertedRow;
-    DCOnlyBlockArrays dcOnly;
+    CoefficientArrays coefficients;
 
     explicit JPEGReadJob(std::span<const std::uint8_t> bytes)
         : bytes(bytes) {}
@@ -189,9 +189,21 @@ bool drawsFromDCAlone(const jpeg_component_info& component) {
     return component.DCT_scaled_size == 1;
 }
 
-bool everyComponentDrawsFromDCAlone(const jpeg_decompress_struct& decompressor) {
-    return std::all_of(decompressor.comp_info, decompressor.comp_info + decompressor.num_components,
-                       drawsFromDCAlone);
+// The coefficients a reduced picture needs of each component: the whole picture's would be most of
+// its work and memory.
+std::vector<CoefficientArrays::Kept> keptForAnEighth(const jpeg_decompress_struct& decompressor) {
+    std::vector<CoefficientArrays::Kept> kept;
+    for (int component = 0; component < decompressor.num_components; ++component) {
+        kept.push_back(drawsFromDCAlone(decompressor.comp_info[component])
+                           ? CoefficientArrays::Kept::dcOnly
+                           : CoefficientArrays::Kept::every);
+    }
+    return kept;
+}
+
+void keepCoefficients(JPEGReadJob& job, std::vector<CoefficientArrays::Kept> kept) {
+    job.coefficients.install(*reinterpret_cast<j_common_ptr>(&job.decompressor), std::move(kept),
+                             workingMemoryLimit);
 }
 
 // Encoders often send the coefficients without their lowest bits first and refine them only after
@@ -213,10 +225,7 @@ bool hasEveryCoefficientDrawn(const jpeg_decompress_struct& decompressor) {
 
 void readFirstScans(JPEGReadJob& job) {
     jpeg_decompress_struct& decompressor = job.decompressor;
-    // The whole picture's coefficients would be most of the small picture's work and memory.
-    if (everyComponentDrawsFromDCAlone(decompressor)) {
-        job.dcOnly.install(decompressor);
-    }
+    keepCoefficients(job, keptForAnEighth(decompressor));
     decompressor.buffered_image = TRUE;
     // Missing coefficients would be guessed from the neighbours; the DC is all there is to show.
     decompressor.do_block_smoothing = FALSE;
@@ -245,6 +254,7 @@ void readPixels(JPEGReadJob& job) {
         readFirstScans(job);
         return;
     }
+    keepCoefficients(job, {});
     jpeg_start_decompress(&decompressor);
     readRows(job);
     jpeg_finish_decompress(&decompressor);

@@ -1,5 +1,6 @@
 #include "Export/Codec/JPEGWriter.h"
 
+#include "Export/Codec/CoefficientArrays.h"
 #include "Export/Codec/DensityRule.h"
 #include "Export/Codec/JPEGErrorRecovery.h"
 
@@ -97,6 +98,8 @@ struct JPEGJob {
     JPEGErrorRecovery errors{};
     jpeg_compress_struct compressor{};
     MemoryDestination destination{};
+    // A progressive file's coefficients, held until its last scan is written.
+    CoefficientArrays coefficients;
     // One row without alpha, made before the recovery point so that a jump back loses nothing.
     std::vector<std::uint8_t> row;
 
@@ -162,6 +165,8 @@ void compress(JPEGJob& job) {
     jpeg_compress_struct& compressor = job.compressor;
     compressor.err = job.errors.install();
     jpeg_create_compress(&compressor);
+    job.coefficients.install(*reinterpret_cast<j_common_ptr>(&compressor), {},
+                             std::numeric_limits<std::size_t>::max());
     compressor.dest = &job.destination.manager;
     describeImage(compressor, job.image);
     jpeg_start_compress(&compressor, TRUE);
