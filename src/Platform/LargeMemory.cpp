@@ -1,18 +1,77 @@
 #include "Platform/LargeMemory.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <map>
+#include <mutex>
+#include <new>
 
 namespace orlix {
 
 namespace {
 
-std::size_t wholeHugePages(std::size_t bytes) {
-    return (bytes + LargeMemory::hugePageSize - 1) / LargeMemory::hugePageSize *
-           LargeMemory::hugePageSize;
+std::size_t roundedUp(std::size_t bytes, std::size_t unit) {
+    return (bytes + unit - 1) / unit * unit;
+}
+
+std::size_t systemPageSize() {
+    static const auto size = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    return size;
+}
+
+// A mapping of whole small pages that starts on a huge page, so that every huge page it spans
+// lies wholly inside it; nullptr when there is none.
+void* mapAligned(std::size_t length) {
+    const std::size_t huge = LargeMemory::hugePageSize;
+    void* mapped = ::mmap(nullptr, length + huge, PROT_READ | PROT_WRITE,
+                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (mapped == MAP_FAILED) {
+        return nullptr;
+    }
+    const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+    const std::uintptr_t aligned = roundedUp(start, huge);
+    if (aligned > start) {
+        ::munmap(mapped, aligned - start);
+    }
+    if (const std::size_t tail = huge - (aligned - start); tail > 0) {
+        ::munmap(reinterpret_cast<void*>(aligned + length), tail);
+    }
+    // A system without huge pages refuses the advice, and the memory is as good in small ones.
+    ::madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);
+    return reinterpret_cast<void*>(aligned);
+}
+
+// The blocks given out and those kept, by address, with their lengths.
+struct Blocks {
+    std::mutex mutex;
+    std::map<void*, std::size_t> given;
+    std::multimap<std::size_t, void*> kept;
+    std::size_t keptBytes = 0;
+
+    // A kept block of at least `length`, and not much larger, so that a small buffer does not
+    // hold a large one; nullptr when there is none. Throws only before anything changed.
+    void* reuse(std::size_t length) {
+        const auto found = kept.lower_bound(length);
+        if (found == kept.end() || found->first > 2 * length) {
+            return nullptr;
+        }
+        void* block = found->second;
+        given.emplace(block, found->first);
+        keptBytes -= found->first;
+        kept.erase(found);
+        return block;
+    }
+};
+
+Blocks& blocks() {
+    // Never destroyed: exports on other threads may give blocks back while the program ends.
+    static auto* const all = new Blocks;
+    return *all;
 }
 
 } // namespace
@@ -24,25 +83,29 @@ void* LargeMemory::allocate(std::size_t bytes) noexcept {
     if (bytes > std::numeric_limits<std::size_t>::max() - 2 * hugePageSize) {
         return nullptr;
     }
-    // A huge page must start on its own size: the mapping is made one page larger, and what lies
-    // outside the aligned pages is given back at once.
-    const std::size_t length = wholeHugePages(bytes);
-    void* mapped = ::mmap(nullptr, length + hugePageSize, PROT_READ | PROT_WRITE,
-                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (mapped == MAP_FAILED) {
+    const std::size_t length = roundedUp(bytes, systemPageSize());
+    auto& all = blocks();
+    try {
+        const std::lock_guard lock(all.mutex);
+        if (void* block = all.reuse(length)) {
+            std::memset(block, 0, bytes);
+            return block;
+        }
+    } catch (const std::bad_alloc&) {
+        // A block of its own instead.
+    }
+    void* block = mapAligned(length);
+    if (block == nullptr) {
         return nullptr;
     }
-    const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-    const std::uintptr_t aligned = (start + hugePageSize - 1) / hugePageSize * hugePageSize;
-    if (aligned > start) {
-        ::munmap(mapped, aligned - start);
+    try {
+        const std::lock_guard lock(all.mutex);
+        all.given.emplace(block, length);
+    } catch (const std::bad_alloc&) {
+        ::munmap(block, length);
+        return nullptr;
     }
-    if (const std::size_t tail = hugePageSize - (aligned - start); tail > 0) {
-        ::munmap(reinterpret_cast<void*>(aligned + length), tail);
-    }
-    // A system without huge pages refuses the advice, and the memory is as good in small ones.
-    ::madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);
-    return reinterpret_cast<void*>(aligned);
+    return block;
 }
 
 void LargeMemory::release(void* memory, std::size_t bytes) noexcept {
@@ -53,7 +116,40 @@ void LargeMemory::release(void* memory, std::size_t bytes) noexcept {
         std::free(memory);
         return;
     }
-    ::munmap(memory, wholeHugePages(bytes));
+    auto& all = blocks();
+    std::size_t length = 0;
+    {
+        const std::lock_guard lock(all.mutex);
+        const auto found = all.given.find(memory);
+        if (found == all.given.end()) {
+            return;
+        }
+        length = found->second;
+        all.given.erase(found);
+        if (all.keptBytes + length <= keptLimit) {
+            try {
+                all.kept.emplace(length, memory);
+                all.keptBytes += length;
+                return;
+            } catch (const std::bad_alloc&) {
+                // Given back instead.
+            }
+        }
+    }
+    ::munmap(memory, length);
+}
+
+void LargeMemory::trim() noexcept {
+    std::multimap<std::size_t, void*> kept;
+    {
+        auto& all = blocks();
+        const std::lock_guard lock(all.mutex);
+        kept.swap(all.kept);
+        all.keptBytes = 0;
+    }
+    for (const auto& [length, block] : kept) {
+        ::munmap(block, length);
+    }
 }
 
 } // namespace orlix

@@ -5,20 +5,26 @@
 namespace orlix {
 
 // Zeroed memory for the few large buffers an image passes through (its pixels, a codec's
-// coefficients), taken straight from the system in whole huge pages where the system offers them.
-// Every page a buffer touches for the first time costs the system a fault, and faults are dear
-// (under virtualisation tens of microseconds each): a picture of tens of megabytes takes
-// thousands of them in small pages, and a handful in huge ones. Smaller requests come from the
-// ordinary heap. Pages are still only taken as they are first written.
+// coefficients), taken straight from the system in huge pages where it offers them, and kept for
+// the next such buffer once given back. Every page a process touches for the first time costs a
+// fault, and under virtualisation memory the system gave back may have to be fetched anew: tens of
+// microseconds a page, tens of milliseconds for a photo. Huge pages take a fault each two
+// megabytes, and memory kept is already there. Smaller requests come from the ordinary heap.
+// Safe to use from any thread.
 class LargeMemory {
 public:
     // From this size on a request is served in huge pages.
     static constexpr std::size_t hugePageSize = std::size_t{2} << 20;
+    // At most this much given-back memory is kept for reuse.
+    static constexpr std::size_t keptLimit = std::size_t{256} << 20;
 
     // `bytes` zeroed bytes, or nullptr when there is no memory for them.
     static void* allocate(std::size_t bytes) noexcept;
-    // Gives back what `allocate` gave for the same size.
+    // Takes back what `allocate` gave for the same size, to keep or to give to the system.
     static void release(void* memory, std::size_t bytes) noexcept;
+    // Gives every kept block back to the system: when the work is done, a program that stays
+    // open should not hold memory it no longer uses.
+    static void trim() noexcept;
 };
 
 } // namespace orlix

@@ -1,5 +1,7 @@
 #include "TaskProcessing/ImageProcessingController.h"
 
+#include "Platform/LargeMemory.h"
+
 #include "Export/JPEGImageExporter.h"
 #include "Export/PNGImageExporter.h"
 #include "Platform/MainQueue.h"
@@ -263,6 +265,8 @@ void ImageProcessingController::itemCancelledBeforeProcessingBegan(const Uuid& i
 
 void ImageProcessingController::taskGroupCompleted(const CancellableResult& result) {
     ThumbnailCache::shared()->clear();
+    // The memory the exports kept for each other goes back to the system with the run.
+    LargeMemory::trim();
     if (result.kind() == CancellableResult::Kind::cancelled) {
         showStandardUI();
         postProcessingCompleted();
