@@ -23,7 +23,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <tuple>
 
 namespace orlix {
@@ -130,6 +132,38 @@ TEST(ActivityViewsTests, TheShadowsRingsDarkenInwardsOnePointApart) {
                  {50, 0.99 * 0.98 * 0.97 * 0.96}};
     for (const auto& ring : rings) {
         EXPECT_NEAR(image.pixelColor(ring.x, 25).red(), ring.grey * 255, 1.5) << ring.x;
+    }
+}
+
+// The shadow is drawn from a small picture of its corners and middle lines: at any size it is the
+// four rings drawn whole, but for the rounding of one more layer of blending.
+TEST(ActivityViewsTests, TheShadowInPiecesIsTheShadowDrawnWhole) {
+    for (const QSize size : {QSize(37, 37), QSize(38, 200), QSize(431, 263), QSize(30, 300)}) {
+        SCOPED_TRACE(size.width() * 1000 + size.height());
+        StackViewActivityShadowedContainerView shadow(size);
+        QImage pieces(size, QImage::Format_ARGB32_Premultiplied);
+        pieces.fill(Qt::transparent);
+        renderPainted(shadow, pieces);
+        QImage whole(size, QImage::Format_ARGB32_Premultiplied);
+        whole.fill(Qt::transparent);
+        QPainter painter(&whole);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        for (int ring = 1; ring <= 4; ++ring) {
+            painter.setBrush(QColor(0, 0, 0, qRound(0.01 * ring * 255)));
+            const double radius = 13.0 - 0.75 * (ring - 1);
+            painter.drawRoundedRect(QRectF(QPointF(), size).adjusted(ring, ring, -ring, -ring),
+                                    radius, radius);
+        }
+        painter.end();
+        int largest = 0;
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                largest = std::max(
+                    largest, std::abs(qAlpha(pieces.pixel(x, y)) - qAlpha(whole.pixel(x, y))));
+            }
+        }
+        EXPECT_LE(largest, 1);
     }
 }
 

@@ -4,6 +4,16 @@
 
 namespace orlix {
 
+namespace {
+
+// Past this distance from its corners every rectangle is a straight band: the corners of the
+// largest radius at the largest inset, and a pixel of antialiasing.
+constexpr int cornerSide = 4 + 13 + 1;
+// The smallest view drawn in nine pieces: two corners and a pixel between them.
+constexpr int tiledSide = 2 * cornerSide + 1;
+
+} // namespace
+
 StackViewActivityShadowedContainerView::StackViewActivityShadowedContainerView(const QSize& size,
                                                                                QWidget* parent)
     : QWidget(parent)
@@ -11,22 +21,46 @@ StackViewActivityShadowedContainerView::StackViewActivityShadowedContainerView(c
     resize(size);
 }
 
+// Antialiased rectangles as large as the view cost more to fill than anything in front of them,
+// and the view is painted again behind every change of a row and every step of a resize. Their
+// corners are the same at any size and what lies between them is uniform, so the view is drawn from
+// one small picture: its four corners as they are, its edges and middle stretched from one line
+// of pixels, which repeats that line exactly.
 void StackViewActivityShadowedContainerView::paintEvent(QPaintEvent*) {
-    // Drawn once for each size: antialiased rectangles of the whole view cost more to fill than
-    // anything in front of them, and the view is painted again behind every change of a row.
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size()) * ratio).toSize();
-    if (shadow_.size() != pixels || shadow_.devicePixelRatio() != ratio) {
-        shadow_ = QPixmap(pixels);
-        shadow_.setDevicePixelRatio(ratio);
-        shadow_.fill(Qt::transparent);
-        drawShadow(shadow_);
+    QPainter painter(this);
+    if (width() < tiledSide || height() < tiledSide) {
+        drawShadow(painter, rect());
+        return;
     }
-    QPainter(this).drawPixmap(0, 0, shadow_);
+    const qreal ratio = devicePixelRatioF();
+    if (tile_.isNull() || tile_.devicePixelRatio() != ratio) {
+        tile_ = QPixmap((QSizeF(tiledSide, tiledSide) * ratio).toSize());
+        tile_.setDevicePixelRatio(ratio);
+        tile_.fill(Qt::transparent);
+        QPainter tilePainter(&tile_);
+        drawShadow(tilePainter, QRect(0, 0, tiledSide, tiledSide));
+    }
+    const int middleWidth = width() - 2 * cornerSide;
+    const int middleHeight = height() - 2 * cornerSide;
+    const int columns[] = {0, cornerSide, width() - cornerSide};
+    const int columnWidths[] = {cornerSide, middleWidth, cornerSide};
+    const int rows[] = {0, cornerSide, height() - cornerSide};
+    const int rowHeights[] = {cornerSide, middleHeight, cornerSide};
+    const int tileStarts[] = {0, cornerSide, cornerSide + 1};
+    const int tileLengths[] = {cornerSide, 1, cornerSide};
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            const QRectF source(tileStarts[column] * ratio, tileStarts[row] * ratio,
+                                tileLengths[column] * ratio, tileLengths[row] * ratio);
+            painter.drawPixmap(
+                QRectF(columns[column], rows[row], columnWidths[column], rowHeights[row]), tile_,
+                source);
+        }
+    }
 }
 
-void StackViewActivityShadowedContainerView::drawShadow(QPixmap& pixmap) const {
-    QPainter painter(&pixmap);
+void StackViewActivityShadowedContainerView::drawShadow(QPainter& painter,
+                                                        const QRect& bounds) const {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     const struct {
@@ -40,7 +74,7 @@ void StackViewActivityShadowedContainerView::drawShadow(QPixmap& pixmap) const {
     for (const auto& pass : passes) {
         painter.setBrush(pass.color);
         painter.drawRoundedRect(
-            QRectF(rect()).adjusted(pass.inset, pass.inset, -pass.inset, -pass.inset), pass.radius,
+            QRectF(bounds).adjusted(pass.inset, pass.inset, -pass.inset, -pass.inset), pass.radius,
             pass.radius);
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPainter>
 #include <QPixmap>
 #include <QSize>
 #include <QWidget>
@@ -20,10 +21,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void drawShadow(QPixmap& pixmap) const;
+    void drawShadow(QPainter& painter, const QRect& bounds) const;
 
     QSize initializedSize_;
-    QPixmap shadow_;
+    // The shadow of the smallest view drawn in pieces, whose corners and middle lines make any
+    // larger one.
+    QPixmap tile_;
     QColor outerBorderColor_{0, 0, 0, qRound(0.01 * 255)};
     QColor innerOuterBorderColor_{0, 0, 0, qRound(0.02 * 255)};
     QColor innerBorderColor_{0, 0, 0, qRound(0.03 * 255)};
