@@ -165,7 +165,7 @@ void ColorTransform::applyInPlace(BitmapImageRep& bitmap) const {
         const auto first = static_cast<std::uint32_t>(std::uint64_t{height} * band / bands);
         const auto end = static_cast<std::uint32_t>(std::uint64_t{height} * (band + 1) / bands);
         const std::size_t count = std::size_t{bitmap.pixelsWide()} * (end - first);
-        ColourMemory(*this, count).convert(bitmap.row(first), count);
+        ColourMemory(*this).convert(bitmap.row(first), count);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace orlix {
@@ -14,45 +15,50 @@ class ColorTransform;
 // are converted at once, ink as it comes. Every pixel comes out as the library converts it alone.
 class ColourMemory {
 public:
-    // `pixelCount`, how many pixels will pass, sizes the memory: a small picture needs no large
-    // one. The transform must outlive the memory.
-    ColourMemory(const ColorTransform& transform, std::uint64_t pixelCount);
+    // The transform must outlive the memory.
+    explicit ColourMemory(const ColorTransform& transform);
 
     // Converts `count` pixels of the transform's input layout in place.
     void convert(std::uint8_t* pixels, std::size_t count);
 
 private:
     void rememberGreyLevels();
-    void makeSlots(std::uint64_t pixelCount);
+    void makeSlots();
     void convertGrey(std::uint8_t* pixels, std::size_t count) const;
     // What the look-ups read, passed to them: held in the memory, it would be read again after
     // every pixel written, which could have changed it for all the compiler knows.
     struct Slots {
         const std::uint32_t* pixels;
         const std::uint32_t* converted;
-        int shift;
     };
     static bool recall(std::uint8_t* pixel, Slots slots);
-    // Converts the pixels it finds, up to the first it does not (or `end`), which it returns.
-    static std::uint8_t* recallUntilMissing(std::uint8_t* pixel, std::uint8_t* end, Slots slots);
     void convertRun(std::uint8_t* pixels, std::size_t count);
-    void convertMissed(std::uint8_t* pixels, std::uint32_t colourCount, std::uint32_t missedCount);
+    // Out of the look-ups' way, which then keep all they need in registers.
+    [[gnu::noinline]] void wait(std::uint8_t* pixel);
+    void convertMissed();
 
     const ColorTransform& transform_;
     int samples_;
     std::vector<std::uint8_t> levels_;
-    // Pixels as they were, alpha included, and as they became, slot by slot, found by a hash of
-    // the pixel: a look-up gives the whole pixel, whatever the machine's byte order. In two
-    // arrays, each is read at the slot's index straight, with no address worked out first.
-    std::vector<std::uint32_t> pixels_;
-    std::vector<std::uint32_t> converted_;
-    int shift_ = 0;
-    // A run's colours not remembered, as the library takes them and gives them back, and which
-    // pixel of the run waits for which of them.
+    // The pixels as they were, alpha included, slot by slot, found by a hash of the pixel; then
+    // what they became. A look-up gives the whole pixel, whatever the machine's byte order; kept
+    // apart, each half is read at the slot's index straight, with no address worked out first.
+    struct FreeSlots {
+        void operator()(std::uint32_t* slots) const noexcept;
+    };
+    std::unique_ptr<std::uint32_t[], FreeSlots> slots_;
+    // A run's colours not remembered, as the library takes them and gives them back, and for
+    // each pixel that waits for one of them, its place in the run and, above, the colour's.
     std::vector<std::uint8_t> unknown_;
     std::vector<std::uint8_t> known_;
-    std::vector<std::uint16_t> missed_;
-    std::vector<std::uint16_t> missedColour_;
+    std::vector<std::uint32_t> waiting_;
+    struct Run {
+        std::uint8_t* start = nullptr;
+        std::uint32_t colourCount = 0;
+        std::uint32_t waitingCount = 0;
+        std::uint32_t lastMissed = 0;
+    };
+    Run run_;
 };
 
 } // namespace orlix

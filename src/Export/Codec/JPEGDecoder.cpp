@@ -327,7 +327,7 @@ bool prepare(JPEGReadJob& job, int orientation, std::uint32_t shortSideAtLeast) 
             ColorTransform::toSRGB({job.iccProfile, job.iccProfileLength}, profileInput);
     }
     if (job.transform != nullptr && job.kind != Kind::cmyk) {
-        job.colours = std::make_unique<ColourMemory>(*job.transform, std::uint64_t{width} * height);
+        job.colours = std::make_unique<ColourMemory>(*job.transform);
     }
     job.writer = std::make_unique<OrientedRowWriter>(*job.bitmap, width, height, orientation);
     job.storedRow.resize(std::size_t{width} * static_cast<std::size_t>(storedSamples));
