@@ -3,7 +3,9 @@
 #include "Export/Codec/ImageDecoder.h"
 
 #include "Support/EncodedImages.h"
+#include "Support/ReferenceColourConversion.h"
 #include "Support/TemporaryDirectory.h"
+#include "Support/TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +41,8 @@ using testing::pngSpec;
 using testing::put16;
 using testing::put32;
 using testing::rationals;
+using testing::TestImages;
+using Reference = testing::ReferenceColourConversion;
 
 std::array<unsigned, 4> pixelAt(const DecodedImage& image, std::uint32_t x, std::uint32_t y) {
     std::array<unsigned, 4> samples{};
@@ -380,66 +384,112 @@ std::array<std::uint8_t, 4> patchesAndNoise(std::uint32_t x, std::uint32_t y) {
     return {std::uint8_t(patch), std::uint8_t(patch >> 3), std::uint8_t(patch >> 6), 255};
 }
 
-// A large picture's profile is converted on several threads once every row is read and turned
-// upright, each colour once per band at most: every pixel must still come out as converting it
-// alone gives.
-TEST(ImageDecoder, ProfileConvertsALargePictureAsItConvertsEachPixel) {
-    JPEGSpec colour;
-    colour.width = 701;
-    colour.height = 451;
-    colour.lumaSampling = {1, 1};
-    colour.exif = exifSegment({{0x0112, 3, 1, 6}}, true);
-    colour.pixel = patchesAndNoise;
-    JPEGSpec grey = colour;
-    grey.components = 1;
-    grey.colorSpace = JCS_GRAYSCALE;
-    Bytes greyAlpha;
-    for (std::uint32_t y = 0; y < 480; ++y) {
-        for (std::uint32_t x = 0; x < 640; ++x) {
-            greyAlpha.insert(greyAlpha.end(), {patchesAndNoise(x, y)[0], 255});
+// A photo's pixels, whose colours a profile's conversion meets over and over (a part of the real
+// photo where its own sRGB profile moves some of them), and as grey (its green).
+std::array<std::uint8_t, 4> photoPixel(std::uint32_t x, std::uint32_t y) {
+    static const auto photo = TestImages::crop(*TestImages::realPhoto(), 0, 1200, 1280, 800);
+    const std::uint8_t* pixel = photo->row(y) + std::size_t{x} * 4;
+    return {pixel[0], pixel[1], pixel[2], 255};
+}
+
+std::array<std::uint8_t, 4> greyPhotoPixel(std::uint32_t x, std::uint32_t y) {
+    return {photoPixel(x, y)[1], 255, 255, 255};
+}
+
+Bytes photoPNG(bool grey) {
+    Bytes samples;
+    for (std::uint32_t y = 0; y < 800; ++y) {
+        for (std::uint32_t x = 0; x < 1280; ++x) {
+            const auto pixel = photoPixel(x, y);
+            samples.insert(samples.end(), pixel.begin(), pixel.begin() + (grey ? 2 : 3));
         }
     }
-    PNGSpec png = pngSpec(640, 480, PNG_COLOR_TYPE_GRAY_ALPHA, 8, greyAlpha);
+    if (grey) {
+        for (std::size_t at = 0; at < samples.size(); at += 2) {
+            samples[at] = samples[at + 1];
+            samples[at + 1] = 255;
+        }
+    }
+    return samples;
+}
+
+// A picture's profile is converted as it is read (a JPEG's row by row, a PNG's in bands on
+// several threads), each colour once through a memory of the colours met: every sample must still
+// be the one a plain lcms2 transform of the whole picture gives. Photos with the profiles photos
+// carry, and made-up pixels that a memory mixes up more easily, turned upright on the way.
+TEST(ImageDecoder, ProfileConvertsAPictureAsOnePlainTransformDoes) {
+    JPEGSpec noise;
+    noise.width = 701;
+    noise.height = 451;
+    noise.lumaSampling = {1, 1};
+    noise.exif = exifSegment({{0x0112, 3, 1, 6}}, true);
+    noise.pixel = patchesAndNoise;
+    JPEGSpec greyNoise = noise;
+    greyNoise.components = 1;
+    greyNoise.colorSpace = JCS_GRAYSCALE;
+    JPEGSpec photo;
+    photo.width = 1280;
+    photo.height = 800;
+    photo.pixel = photoPixel;
+    JPEGSpec greyPhoto = photo;
+    greyPhoto.components = 1;
+    greyPhoto.colorSpace = JCS_GRAYSCALE;
+    greyPhoto.pixel = greyPhotoPixel;
+    const auto jpeg = [](JPEGSpec spec) {
+        return [spec](Bytes profile) mutable {
+            spec.profile = std::move(profile);
+            return jpegFile(spec);
+        };
+    };
+    const auto png = [](PNGSpec spec) {
+        return [spec](Bytes profile) mutable {
+            spec.profile = std::move(profile);
+            return pngFile(spec);
+        };
+    };
+    Bytes greyAlphaNoise;
+    for (std::uint32_t y = 0; y < 480; ++y) {
+        for (std::uint32_t x = 0; x < 640; ++x) {
+            greyAlphaNoise.insert(greyAlphaNoise.end(), {patchesAndNoise(x, y)[0], 255});
+        }
+    }
+    using Input = ColorTransform::Input;
     const struct {
         const char* name;
         std::function<Bytes(Bytes profile)> file;
-        bool grey;
-        ColorTransform::Input input;
+        Bytes profile;
+        Input layout;
     } cases[] = {
-        {"colour JPEG",
-         [&](Bytes profile) {
-             colour.profile = std::move(profile);
-             return jpegFile(colour);
-         },
-         false, ColorTransform::Input::rgba},
-        {"grey JPEG",
-         [&](Bytes profile) {
-             grey.profile = std::move(profile);
-             return jpegFile(grey);
-         },
-         true, ColorTransform::Input::grey},
-        {"grey PNG with alpha",
-         [&](Bytes profile) {
-             png.profile = std::move(profile);
-             return pngFile(png);
-         },
-         true, ColorTransform::Input::greyAlpha},
+        {"noise JPEG, linear", jpeg(noise), linearProfile(false), Input::rgba},
+        {"grey noise JPEG, linear", jpeg(greyNoise), linearProfile(true), Input::grey},
+        {"grey noise PNG with alpha, linear",
+         png(pngSpec(640, 480, PNG_COLOR_TYPE_GRAY_ALPHA, 8, greyAlphaNoise)), linearProfile(true),
+         Input::greyAlpha},
+        {"photo JPEG, the photo's sRGB", jpeg(photo), TestImages::realPhotoProfile(), Input::rgba},
+        {"photo JPEG, wide gamut", jpeg(photo), Reference::wideGamutProfile(), Input::rgba},
+        {"grey photo JPEG, gamma 2.2", jpeg(greyPhoto), Reference::greyProfile(), Input::grey},
+        {"photo PNG, wide gamut", png(pngSpec(1280, 800, PNG_COLOR_TYPE_RGB, 8, photoPNG(false))),
+         Reference::wideGamutProfile(), Input::rgba},
+        {"grey photo PNG with alpha, gamma 2.2",
+         png(pngSpec(1280, 800, PNG_COLOR_TYPE_GRAY_ALPHA, 8, photoPNG(true))),
+         Reference::greyProfile(), Input::greyAlpha},
     };
     for (const auto& example : cases) {
         const auto plain = ImageDecoder::decode(example.file({}));
-        const auto converted = ImageDecoder::decode(example.file(linearProfile(example.grey)));
-        const auto transform = ColorTransform::toSRGB(linearProfile(example.grey), example.input);
-        ASSERT_TRUE(plain && converted && transform) << example.name;
-        const BitmapImageRep& expected = *plain->bitmap;
-        ASSERT_EQ(converted->bitmap->byteCount(), expected.byteCount()) << example.name;
-        const std::size_t samples = expected.samplesPerPixel();
+        const auto converted = ImageDecoder::decode(example.file(example.profile));
+        ASSERT_TRUE(plain && converted) << example.name;
+        const BitmapImageRep& unconverted = *plain->bitmap;
+        const auto expected = Reference::converted(example.profile, example.layout,
+                                                   {unconverted.data(), unconverted.byteCount()});
+        ASSERT_EQ(converted->bitmap->byteCount(), expected.size()) << example.name;
+        const std::uint8_t* samples = converted->bitmap->data();
         std::size_t differing = 0;
-        for (std::size_t at = 0; at < expected.byteCount(); at += samples) {
-            std::uint8_t pixel[4];
-            transform->apply(expected.data() + at, pixel, 1);
-            differing += std::equal(pixel, pixel + samples, converted->bitmap->data() + at) ? 0 : 1;
+        for (std::size_t at = 0; at < expected.size(); ++at) {
+            differing += expected[at] != samples[at] ? 1 : 0;
         }
         EXPECT_EQ(differing, 0u) << example.name;
+        EXPECT_FALSE(std::equal(expected.begin(), expected.end(), unconverted.data()))
+            << example.name << ": the profile changes nothing";
     }
 }
 

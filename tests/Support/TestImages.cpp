@@ -7,11 +7,17 @@
 
 #include <gtest/gtest.h>
 
+// jpeglib.h needs size_t and FILE declared before it.
+#include <cstddef>
+#include <cstdio>
+#include <jpeglib.h>
+
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <map>
 
@@ -111,6 +117,31 @@ std::shared_ptr<const BitmapImageRep> TestImages::realPhoto() {
     }();
     EXPECT_TRUE(photo) << "install ukui-wallpapers (make deps) for its photos";
     return photo;
+}
+
+std::vector<std::uint8_t> TestImages::realPhotoProfile() {
+    std::vector<std::uint8_t> profile;
+    std::FILE* file = std::fopen("/usr/share/backgrounds/string.jpg", "rb");
+    if (file == nullptr) {
+        ADD_FAILURE() << "install ukui-wallpapers (make deps) for its photos";
+        return profile;
+    }
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, file);
+    jpeg_save_markers(&info, JPEG_APP0 + 2, 0xFFFF);
+    jpeg_read_header(&info, TRUE);
+    JOCTET* bytes = nullptr;
+    unsigned int length = 0;
+    if (jpeg_read_icc_profile(&info, &bytes, &length) != FALSE) {
+        profile.assign(bytes, bytes + length);
+        std::free(bytes);
+    }
+    jpeg_destroy_decompress(&info);
+    std::fclose(file);
+    return profile;
 }
 
 std::shared_ptr<const BitmapImageRep> TestImages::crop(const BitmapImageRep& bitmap,

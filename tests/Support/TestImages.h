@@ -37,6 +37,8 @@ public:
     // package (3640 x 2400, colour profile), which `make deps` installs. Fails the test when it
     // is missing.
     static std::shared_ptr<const BitmapImageRep> realPhoto();
+    // The colour profile that photo carries (sRGB, as cameras and phones tag theirs).
+    static std::vector<std::uint8_t> realPhotoProfile();
     // The rectangle (x, y, width, height) of a bitmap, in its layout.
     static std::shared_ptr<const BitmapImageRep> crop(const BitmapImageRep& bitmap, std::uint32_t x,
                                                       std::uint32_t y, std::uint32_t width,

@@ -17,7 +17,7 @@ public:
     enum class Input {
         grey,      // 1 sample, to 1
         greyAlpha, // 2 samples, to 2
-        rgba,      // 4 samples, to 4
+        rgba,      // 4 samples, to 4; the library itself is handed the colour as RGB (see `apply`)
         cmyk,      // 4 samples, 0 meaning no ink, to RGBA whose alpha is left as it was
     };
 
@@ -35,12 +35,15 @@ public:
     ColorTransform(const ColorTransform&) = delete;
     ColorTransform& operator=(const ColorTransform&) = delete;
 
-    // The transform may be applied on several threads at once.
+    Input input() const { return input_; }
+
+    // The library's own conversion, which may run on several threads at once. Its layout is the
+    // input's, except that colour goes as RGB triples without alpha; a picture's pixels go
+    // through `ColourMemory`, which hands it only the colours it has not met.
     void apply(const std::uint8_t* source, std::uint8_t* destination,
                std::uint32_t pixelCount) const;
     // Converts a whole bitmap whose pixels are the input's layout, in place, a band of rows on
-    // each of a few threads: the conversion is most of the time of reading a large picture. Each
-    // colour is converted as `apply` converts it.
+    // each of a few threads, each band through a memory of its own.
     void applyInPlace(BitmapImageRep& bitmap) const;
 
 private:
@@ -49,11 +52,6 @@ private:
         , input_(input) {}
 
     static std::unique_ptr<ColorTransform> fromProfile(void* profile, Input input);
-
-    // Grey has 256 values, converted once; colour pixels are converted through a memory of the
-    // colours met before in the band, as a photo repeats most of its colours close together.
-    void convertGrey(std::uint8_t* pixels, std::size_t count, int samples) const;
-    void convertColours(std::uint8_t* pixels, std::size_t count) const;
 
     void* transform_;
     Input input_;

@@ -2,6 +2,7 @@
 
 #include "Export/Codec/CoefficientArrays.h"
 #include "Export/Codec/ColorTransform.h"
+#include "Export/Codec/ColourMemory.h"
 #include "Export/Codec/ExifReader.h"
 #include "Export/Codec/JPEGErrorRecovery.h"
 #include "Export/Codec/OrientedRowWriter.h"
@@ -45,6 +46,9 @@ struct JPEGReadJob {
     bool invertedInk = false;
     std::shared_ptr<BitmapImageRep> bitmap;
     std::unique_ptr<ColorTransform> transform;
+    // Colour and grey are converted row by row as they arrive, while the row is at hand, all
+    // through one memory of the picture's colours.
+    std::unique_ptr<ColourMemory> colours;
     std::unique_ptr<OrientedRowWriter> writer;
     std::vector<std::uint8_t> storedRow;
     std::vector<std::uint8_t> convertedRow;
@@ -139,8 +143,10 @@ void convertInkNaively(const std::uint8_t* ink, std::uint8_t* rgba, std::uint32_
 const std::uint8_t* convertRow(JPEGReadJob& job, std::uint32_t width) {
     std::uint8_t* stored = job.storedRow.data();
     std::uint8_t* converted = job.convertedRow.data();
-    // Colour and grey keep their layout: the profile converts them once the picture is read.
     if (job.kind != Kind::cmyk) {
+        if (job.colours != nullptr) {
+            job.colours->convert(stored, width);
+        }
         return stored;
     }
     if (job.invertedInk) {
@@ -330,6 +336,9 @@ bool prepare(JPEGReadJob& job, int orientation, std::uint32_t shortSideAtLeast) 
         job.transform =
             ColorTransform::toSRGB({job.iccProfile, job.iccProfileLength}, profileInput);
     }
+    if (job.transform != nullptr && job.kind != Kind::cmyk) {
+        job.colours = std::make_unique<ColourMemory>(*job.transform);
+    }
     job.writer = std::make_unique<OrientedRowWriter>(*job.bitmap, width, height, orientation);
     job.storedRow.resize(std::size_t{width} * static_cast<std::size_t>(storedSamples));
     job.convertedRow.resize(std::size_t{width} *
@@ -355,9 +364,6 @@ std::optional<DecodedBitmap> decodeJob(JPEGReadJob& job, std::uint32_t shortSide
     const ExifReader::Facts exif = exifFacts(job.decompressor);
     if (!prepare(job, exif.orientation, shortSideAtLeast) || !readPixelsWithRecovery(job)) {
         return std::nullopt;
-    }
-    if (job.transform != nullptr && job.kind != Kind::cmyk) {
-        job.transform->applyInPlace(*job.bitmap);
     }
     const jpeg_decompress_struct& decompressor = job.decompressor;
     DecodedBitmap decoded{job.bitmap, exif.xDotsPerInch, exif.yDotsPerInch,
