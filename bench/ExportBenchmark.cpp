@@ -107,6 +107,8 @@ void measurePeakMemory(const char* self, const std::vector<fs::path>& images) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Each figure is seen as soon as it is measured, also when the output goes to a file.
+    std::cout << std::unitbuf;
     if (argc == 3 && std::string(argv[1]) == "--export-one") {
         return BenchExport::jpeg(argv[2]) ? 0 : 1;
     }

@@ -76,8 +76,10 @@ ThumbnailCache::Thumbnail ThumbnailCache::imageThumbnail(const Url& url, std::ui
         return nullptr;
     }
     // A covering thumbnail's shorter side is the box's; the decoder may stop there. It refuses
-    // files whose stated size is beyond what a bitmap may hold.
-    const auto decoded = ImageDecoder::decodeFile(url.path(), side);
+    // files whose stated size is beyond what a bitmap may hold. A picture the file carries of
+    // itself is taken as it is, as the desktop's previews take it, when it is large enough for a
+    // row, half the box.
+    const auto decoded = ImageDecoder::decodePreview(url.path(), side, side / 2);
     if (!decoded || !decoded->bitmap) {
         return nullptr;
     }
@@ -87,8 +89,9 @@ ThumbnailCache::Thumbnail ThumbnailCache::imageThumbnail(const Url& url, std::ui
     if (!fitted || fitted->width == 0 || fitted->height == 0) {
         return nullptr;
     }
+    // Never enlarged: a picture the file carries may be smaller than the fitted size.
     Thumbnail scaled = decoded->bitmap;
-    if (fitted->width < decoded->pixelSize.width || fitted->height < decoded->pixelSize.height) {
+    if (fitted->width < scaled->pixelsWide() || fitted->height < scaled->pixelsHigh()) {
         scaled = BitmapResize::reduced(decoded->bitmap, *fitted, boxMultiple);
     }
     if (!scaled) {

@@ -20,6 +20,7 @@
 #include <iterator>
 #include <memory>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace orlix {
@@ -171,6 +172,65 @@ TEST_F(ThumbnailCacheTests, LargePhotosGiveTheThumbnailOfTheirFullDecode) {
         if (thumbnail) {
             EXPECT_EQ(thumbnail->pixelsWide(), 200u);
         }
+    }
+}
+
+// A photo with a small picture of itself (EXIF's thumbnail, IFD1) shows that picture as it is,
+// turned as the photo is, when it is large enough for a row and has the photo's shape; otherwise
+// the photo itself is decoded. The photo is blue, its pictures red.
+TEST_F(ThumbnailCacheTests, APhotosOwnPreviewIsShownWhenItFits) {
+    const auto jpeg = [](std::uint32_t width, std::uint32_t height, std::uint8_t red,
+                         testing::Bytes exif) {
+        testing::JPEGSpec spec;
+        spec.width = width;
+        spec.height = height;
+        spec.pixel = [red](std::uint32_t, std::uint32_t) {
+            return std::array<std::uint8_t, 4>{red, 0, std::uint8_t(255 - red), 0};
+        };
+        spec.exif = std::move(exif);
+        return testing::jpegFile(spec);
+    };
+    // A rotated photo (orientation 6) whose IFD1, after the first directory's one entry and its
+    // link, points at `preview`, `offsetShift` bytes off.
+    const auto photoWith = [&](const testing::Bytes& preview, std::uint32_t offsetShift) {
+        const std::uint32_t second = 8 + 2 + 12 + 4;
+        testing::Bytes tail(2 + 2 * 12 + 4);
+        testing::put16(tail, 0, 2, false);
+        for (const auto& [at, tag, value] :
+             {std::tuple{2u, 0x0201u, second + 30 + offsetShift},
+              std::tuple{14u, 0x0202u, std::uint32_t(preview.size())}}) {
+            testing::put16(tail, at, tag, false);
+            testing::put16(tail, at + 2, 4, false);
+            testing::put32(tail, at + 4, 1, false);
+            testing::put32(tail, at + 8, value, false);
+        }
+        tail.insert(tail.end(), preview.begin(), preview.end());
+        return jpeg(2000, 1000, 0, testing::exifSegment({{0x0112, 3, 1, 6}}, false, tail, second));
+    };
+    struct Case {
+        const char* what;
+        testing::Bytes file;
+        ImagePixelSize size;
+        bool red;
+    };
+    const Case cases[] = {
+        {"a preview of the photo's shape", photoWith(jpeg(240, 120, 255, {}), 0), {120, 240}, true},
+        {"too small for a row", photoWith(jpeg(160, 80, 255, {}), 0), {200, 400}, false},
+        {"letterboxed", photoWith(jpeg(160, 120, 255, {}), 0), {200, 400}, false},
+        {"not where it is said to be", photoWith(jpeg(240, 120, 255, {}), 7), {200, 400}, false},
+        {"damaged", photoWith(testing::Bytes(300, 0xFF), 0), {200, 400}, false},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.what);
+        const auto path = folder_.path() / "photo.jpg";
+        TestImages::writeBytes(path, each.file);
+        const auto thumbnail = ThumbnailCache::imageThumbnail(Url::fileUrl(path.string()), 200);
+        ASSERT_TRUE(thumbnail);
+        EXPECT_EQ(thumbnail->pixelsWide(), each.size.width);
+        EXPECT_EQ(thumbnail->pixelsHigh(), each.size.height);
+        const std::uint8_t* middle =
+            thumbnail->row(thumbnail->pixelsHigh() / 2) + thumbnail->pixelsWide() / 2 * 4;
+        EXPECT_EQ(middle[0] > middle[2], each.red);
     }
 }
 

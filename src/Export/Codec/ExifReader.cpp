@@ -15,6 +15,8 @@ constexpr std::uint16_t orientationTag = 0x0112;
 constexpr std::uint16_t xResolutionTag = 0x011A;
 constexpr std::uint16_t yResolutionTag = 0x011B;
 constexpr std::uint16_t resolutionUnitTag = 0x0128;
+constexpr std::uint16_t thumbnailOffsetTag = 0x0201;
+constexpr std::uint16_t thumbnailLengthTag = 0x0202;
 
 constexpr std::uint16_t shortType = 3;
 constexpr std::uint16_t longType = 4;
@@ -86,6 +88,45 @@ double rationalValue(const TIFFBytes& tiff, const Entry& entry) {
     return denominator == 0 ? 0.0 : static_cast<double>(tiff.u32(offset)) / denominator;
 }
 
+// The entries of the directory at `directory`, each given to `visit` with its tag; the offset of
+// the directory that follows it, 0 for none. A count larger than the block can hold is cut to the
+// entries that are really there.
+template <typename Visit>
+std::uint32_t forEachEntry(const TIFFBytes& tiff, std::size_t size, std::uint32_t directory,
+                           const Visit& visit) {
+    const std::size_t entriesThere = (size - directory - 2) / entrySize;
+    const std::size_t entryCount = std::min<std::size_t>(tiff.u16(directory), entriesThere);
+    for (std::size_t index = 0; index < entryCount; ++index) {
+        const std::size_t at = directory + 2 + index * entrySize;
+        visit(tiff.u16(at), Entry{tiff.u16(at + 2), tiff.u32(at + 4), at + 8});
+    }
+    const std::size_t next = directory + 2 + entryCount * entrySize;
+    return tiff.contains(next, 4) ? tiff.u32(next) : 0;
+}
+
+// The thumbnail the directory after the first describes, as a JPEG file it points to in the
+// block: where its bytes start, how many there are, and that they begin as a JPEG does.
+std::span<const std::uint8_t> thumbnailIn(std::span<const std::uint8_t> header,
+                                          const TIFFBytes& tiff, std::uint32_t directory) {
+    if (directory == 0 || !tiff.contains(directory, 2)) {
+        return {};
+    }
+    std::optional<std::uint32_t> offset;
+    std::optional<std::uint32_t> length;
+    forEachEntry(tiff, header.size(), directory, [&](std::uint16_t tag, const Entry& entry) {
+        if (tag == thumbnailOffsetTag) {
+            offset = integerValue(tiff, entry);
+        } else if (tag == thumbnailLengthTag) {
+            length = integerValue(tiff, entry);
+        }
+    });
+    if (!offset || !length || *length < 2 || !tiff.contains(*offset, *length) ||
+        header[*offset] != 0xFF || header[*offset + 1] != 0xD8) {
+        return {};
+    }
+    return header.subspan(*offset, *length);
+}
+
 } // namespace
 
 std::optional<ExifReader::Facts> ExifReader::read(std::span<const std::uint8_t> segment) {
@@ -107,36 +148,33 @@ std::optional<ExifReader::Facts> ExifReader::read(std::span<const std::uint8_t> 
     if (!tiff.contains(directory, 2)) {
         return std::nullopt;
     }
-    // A count larger than the block can hold is cut to the entries that are really there.
-    const std::size_t entriesThere = (header.size() - directory - 2) / entrySize;
-    const std::size_t entryCount = std::min<std::size_t>(tiff.u16(directory), entriesThere);
-
     Facts facts;
     double xResolution = 0.0;
     double yResolution = 0.0;
     std::uint32_t unit = unitInch; // TIFF's default when the tag is missing
-    for (std::size_t index = 0; index < entryCount; ++index) {
-        const std::size_t at = directory + 2 + index * entrySize;
-        const Entry entry{tiff.u16(at + 2), tiff.u32(at + 4), at + 8};
-        switch (tiff.u16(at)) {
-        case orientationTag:
-            if (const auto value = integerValue(tiff, entry); value && *value >= 1 && *value <= 8) {
-                facts.orientation = static_cast<int>(*value);
+    const std::uint32_t next =
+        forEachEntry(tiff, header.size(), directory, [&](std::uint16_t tag, const Entry& entry) {
+            switch (tag) {
+            case orientationTag:
+                if (const auto value = integerValue(tiff, entry);
+                    value && *value >= 1 && *value <= 8) {
+                    facts.orientation = static_cast<int>(*value);
+                }
+                break;
+            case xResolutionTag:
+                xResolution = rationalValue(tiff, entry);
+                break;
+            case yResolutionTag:
+                yResolution = rationalValue(tiff, entry);
+                break;
+            case resolutionUnitTag:
+                unit = integerValue(tiff, entry).value_or(0);
+                break;
+            default:
+                break;
             }
-            break;
-        case xResolutionTag:
-            xResolution = rationalValue(tiff, entry);
-            break;
-        case yResolutionTag:
-            yResolution = rationalValue(tiff, entry);
-            break;
-        case resolutionUnitTag:
-            unit = integerValue(tiff, entry).value_or(0);
-            break;
-        default:
-            break;
-        }
-    }
+        });
+    facts.thumbnail = thumbnailIn(header, tiff, next);
     const double inchesPerUnit =
         unit == unitInch ? 1.0 : (unit == unitCentimetre ? 1.0 / 2.54 : 0.0);
     if (inchesPerUnit > 0.0) {

@@ -94,6 +94,28 @@ std::optional<DecodedImage> ImageDecoder::decodeFile(const std::filesystem::path
     }
 }
 
+std::optional<DecodedImage> ImageDecoder::decodePreview(const std::filesystem::path& path,
+                                                        std::uint32_t shortSideAtLeast,
+                                                        std::uint32_t embeddedSideAtLeast) {
+    try {
+        const auto file = ImageFile::open(path);
+        if (!file) {
+            return std::nullopt;
+        }
+        if (startsAsJPEG(file.get())) {
+            if (auto embedded =
+                    sizedIfRead(JPEGDecoder::embeddedThumbnail(file.get(), embeddedSideAtLeast))) {
+                return embedded;
+            }
+            std::rewind(file.get());
+            return sizedIfRead(JPEGDecoder::decode(file.get(), shortSideAtLeast));
+        }
+        return decode(contentsOf(file.get()), shortSideAtLeast);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
 std::optional<DecodedImage> ImageDecoder::decode(std::span<const std::uint8_t> bytes,
                                                  std::uint32_t shortSideAtLeast) {
     try {

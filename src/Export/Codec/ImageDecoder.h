@@ -26,6 +26,12 @@ public:
                                                   std::uint32_t shortSideAtLeast = 0);
     static std::optional<DecodedImage> decode(std::span<const std::uint8_t> bytes,
                                               std::uint32_t shortSideAtLeast = 0);
+    // A small picture to show for the file: the one a JPEG carries of itself for previews when it
+    // has one whose shorter side is at least `embeddedSideAtLeast` (its size is then the whole
+    // picture's), else the file decoded as `decodeFile` does with `shortSideAtLeast`.
+    static std::optional<DecodedImage> decodePreview(const std::filesystem::path& path,
+                                                     std::uint32_t shortSideAtLeast,
+                                                     std::uint32_t embeddedSideAtLeast);
 };
 
 } // namespace orlix

@@ -356,12 +356,16 @@ double dotsPerInch(UINT16 density, UINT8 unit) {
     return unit == 1 ? density : density * 2.54;
 }
 
-std::optional<DecodedBitmap> decodeJob(JPEGReadJob& job, std::uint32_t shortSideAtLeast) {
+// `orientation`, when given, stands for the file's own: a thumbnail inside a file is turned as the
+// file says.
+std::optional<DecodedBitmap> decodeJob(JPEGReadJob& job, std::uint32_t shortSideAtLeast,
+                                       std::optional<int> orientation = std::nullopt) {
     job.errors.reportsErrors = false;
     if (!readHeaderWithRecovery(job)) {
         return std::nullopt;
     }
-    const ExifReader::Facts exif = exifFacts(job.decompressor);
+    ExifReader::Facts exif = exifFacts(job.decompressor);
+    exif.orientation = orientation.value_or(exif.orientation);
     if (!prepare(job, exif.orientation, shortSideAtLeast) || !readPixelsWithRecovery(job)) {
         return std::nullopt;
     }
@@ -380,6 +384,14 @@ std::optional<DecodedBitmap> decodeJob(JPEGReadJob& job, std::uint32_t shortSide
     return decoded;
 }
 
+// Within a pixel of the picture's shape, so that no letterboxed or cut preview stands for it.
+bool hasTheShapeOf(const BitmapImageRep& thumbnail, ImagePixelSize picture) {
+    const std::uint64_t across = std::uint64_t{thumbnail.pixelsWide()} * picture.height;
+    const std::uint64_t down = std::uint64_t{thumbnail.pixelsHigh()} * picture.width;
+    return (across > down ? across - down : down - across) <=
+           std::max<std::uint64_t>(picture.width, picture.height);
+}
+
 } // namespace
 
 std::optional<DecodedBitmap> JPEGDecoder::decode(std::span<const std::uint8_t> bytes,
@@ -394,6 +406,30 @@ std::optional<DecodedBitmap> JPEGDecoder::decode(std::span<const std::uint8_t> b
 std::optional<DecodedBitmap> JPEGDecoder::decode(std::FILE* file, std::uint32_t shortSideAtLeast) {
     JPEGReadJob job(file);
     return decodeJob(job, shortSideAtLeast);
+}
+
+std::optional<DecodedBitmap> JPEGDecoder::embeddedThumbnail(std::FILE* file,
+                                                            std::uint32_t shortSideAtLeast) {
+    JPEGReadJob job(file);
+    job.errors.reportsErrors = false;
+    if (!readHeaderWithRecovery(job)) {
+        return std::nullopt;
+    }
+    const ExifReader::Facts exif = exifFacts(job.decompressor);
+    if (exif.thumbnail.empty()) {
+        return std::nullopt;
+    }
+    JPEGReadJob embedded(exif.thumbnail);
+    auto thumbnail = decodeJob(embedded, 0, exif.orientation);
+    const ImagePixelSize picture = uprightSize(job.decompressor, exif.orientation);
+    if (!thumbnail ||
+        std::min(thumbnail->bitmap->pixelsWide(), thumbnail->bitmap->pixelsHigh()) <
+            shortSideAtLeast ||
+        !hasTheShapeOf(*thumbnail->bitmap, picture)) {
+        return std::nullopt;
+    }
+    thumbnail->pixelSize = picture;
+    return thumbnail;
 }
 
 } // namespace orlix
