@@ -579,6 +579,49 @@ TEST(ImageDecoderJPEG, AnEighthKeepsEveryDCThroughTheScansBeforeTheLast) {
     EXPECT_EQ(withoutFineChroma->bitmap->pixelsWide(), 50u);
 }
 
+// Coefficients held for the whole picture until its last scan, and let go as the rows are drawn,
+// give the pixels of the same coefficients sent in one scan.
+TEST(ImageDecoderJPEG, AFileOfSeveralScansDrawsAsItsBaselineTwin) {
+    for (const auto sampling : {std::array{1, 1}, std::array{2, 1}, std::array{2, 2}}) {
+        SCOPED_TRACE(sampling[0] * 10 + sampling[1]);
+        const JPEGSpec baseline = detailedPhoto(sampling);
+        JPEGSpec progressive = baseline;
+        progressive.progressive = true;
+        JPEGSpec componentByComponent = baseline;
+        componentByComponent.scans = {scan({0}, 0, 63, 0, 0), scan({1}, 0, 63, 0, 0),
+                                      scan({2}, 0, 63, 0, 0)};
+        const auto fromBaseline = ImageDecoder::decode(jpegFile(baseline));
+        ASSERT_TRUE(fromBaseline);
+        for (const JPEGSpec* spec : {&progressive, &componentByComponent}) {
+            const auto drawn = ImageDecoder::decode(jpegFile(*spec));
+            ASSERT_TRUE(drawn);
+            EXPECT_EQ(largestDifference(*fromBaseline, *drawn), 0);
+        }
+    }
+}
+
+TEST(ImageDecoderJPEG, AProgressiveFileNeverHoldsItsCoefficientsAndItsBitmapWhole) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "this sanitizer's allocator zeroes what it hands out";
+#endif
+    // Unsampled colour: 24 MiB of coefficients, 16 MiB of RGBA.
+    JPEGSpec spec;
+    spec.width = 2048;
+    spec.height = 2048;
+    spec.lumaSampling = {1, 1};
+    spec.progressive = true;
+    spec.pixel = [](std::uint32_t x, std::uint32_t y) {
+        return uniform(std::uint8_t(x / 8), std::uint8_t(y / 8), std::uint8_t((x + y) / 16));
+    };
+    const Bytes file = jpegFile(spec);
+    if (!resetPeakResident() || !peakResidentBytes()) {
+        GTEST_SKIP() << "no resettable peak memory count";
+    }
+    const std::size_t before = *peakResidentBytes();
+    EXPECT_TRUE(ImageDecoder::decode(file));
+    EXPECT_LT(*peakResidentBytes() - before, std::size_t{32} << 20);
+}
+
 TEST(ImageDecoderJPEG, DensityFromJFIFUnitsOrElseExif) {
     JPEGSpec spec;
     spec.pixel = [](auto, auto) { return uniform(0, 0, 0); };

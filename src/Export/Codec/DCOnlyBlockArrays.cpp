@@ -1,9 +1,5 @@
 #include "Export/Codec/DCOnlyBlockArrays.h"
 
-#include <jerror.h>
-
-#include <new>
-
 namespace orlix {
 
 struct DCOnlyBlockArrays::Array {
@@ -58,34 +54,20 @@ struct DCOnlyBlockArrays::Array {
 DCOnlyBlockArrays::DCOnlyBlockArrays() = default;
 DCOnlyBlockArrays::~DCOnlyBlockArrays() = default;
 
-void DCOnlyBlockArrays::install(jpeg_decompress_struct& decompressor) {
-    decompressor.client_data = this;
-    decompressor.mem->request_virt_barray = request;
-    decompressor.mem->access_virt_barray = access;
+void* DCOnlyBlockArrays::make(const jpeg_common_struct&, JDIMENSION blocksPerRow, JDIMENSION rows,
+                              JDIMENSION rowsPerAccess) {
+    arrays_.push_back(std::make_unique<Array>(blocksPerRow, rows, rowsPerAccess));
+    return arrays_.back().get();
 }
 
-// Runs inside the library, which cannot pass an exception on: running out of memory is its own
-// error.
-jvirt_barray_ptr DCOnlyBlockArrays::request(j_common_ptr info, int, boolean,
-                                            JDIMENSION blocksPerRow, JDIMENSION rows,
-                                            JDIMENSION rowsPerAccess) {
-    auto* self = static_cast<DCOnlyBlockArrays*>(info->client_data);
-    try {
-        self->arrays_.push_back(std::make_unique<Array>(blocksPerRow, rows, rowsPerAccess));
-    } catch (const std::bad_alloc&) {
-        ERREXIT(info, JERR_OUT_OF_MEMORY);
-    }
-    return reinterpret_cast<jvirt_barray_ptr>(self->arrays_.back().get());
-}
-
-JBLOCKARRAY DCOnlyBlockArrays::access(j_common_ptr info, jvirt_barray_ptr handle,
-                                      JDIMENSION startRow, JDIMENSION rowCount, boolean writable) {
-    auto* array = reinterpret_cast<Array*>(handle);
+JBLOCKARRAY DCOnlyBlockArrays::rows(void* handle, JDIMENSION startRow, JDIMENSION rowCount,
+                                    bool writable) {
+    auto* array = static_cast<Array*>(handle);
     if (rowCount > array->windowRows.size() || rowCount > array->rows ||
         startRow > array->rows - rowCount) {
-        ERREXIT(info, JERR_BAD_VIRTUAL_ACCESS);
+        return nullptr;
     }
-    array->moveWindow(startRow, rowCount, writable != FALSE);
+    array->moveWindow(startRow, rowCount, writable);
     return array->windowRows.data();
 }
 

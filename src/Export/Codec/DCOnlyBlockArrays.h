@@ -1,10 +1,6 @@
 #pragma once
 
-// jpeglib.h needs FILE and size_t declared before it.
-#include <cstddef>
-#include <cstdio>
-
-#include <jpeglib.h>
+#include "Export/Codec/BlockArrays.h"
 
 #include <memory>
 #include <vector>
@@ -16,25 +12,17 @@ namespace orlix {
 // bytes a block instead of 128, and the rows the library reads or writes pass through a window of
 // whole blocks, whose other coefficients are never drawn. The DCs round-trip exactly, whatever
 // scans pass through.
-class DCOnlyBlockArrays {
+class DCOnlyBlockArrays : public BlockArrays {
 public:
     DCOnlyBlockArrays();
-    ~DCOnlyBlockArrays();
-    DCOnlyBlockArrays(const DCOnlyBlockArrays&) = delete;
-    DCOnlyBlockArrays& operator=(const DCOnlyBlockArrays&) = delete;
-
-    // Before the decompression starts; the arrays must outlive it. Takes the decompressor's
-    // `client_data`.
-    void install(jpeg_decompress_struct& decompressor);
+    ~DCOnlyBlockArrays() override;
 
 private:
     struct Array;
 
-    static jvirt_barray_ptr request(j_common_ptr info, int pool, boolean preZero,
-                                    JDIMENSION blocksPerRow, JDIMENSION rows,
-                                    JDIMENSION rowsPerAccess);
-    static JBLOCKARRAY access(j_common_ptr info, jvirt_barray_ptr array, JDIMENSION startRow,
-                              JDIMENSION rowCount, boolean writable);
+    void* make(const jpeg_common_struct& info, JDIMENSION blocksPerRow, JDIMENSION rows,
+               JDIMENSION rowsPerAccess) override;
+    JBLOCKARRAY rows(void* array, JDIMENSION startRow, JDIMENSION rowCount, bool writable) override;
 
     std::vector<std::unique_ptr<Array>> arrays_;
 };

@@ -5,6 +5,7 @@
 #include "Export/Codec/ExifReader.h"
 #include "Export/Codec/JPEGErrorRecovery.h"
 #include "Export/Codec/OrientedRowWriter.h"
+#include "Export/Codec/ShrinkingBlockArrays.h"
 
 #include <jerror.h>
 
@@ -49,6 +50,7 @@ struct JPEGReadJob {
     std::vector<std::uint8_t> storedRow;
     std::vector<std::uint8_t> convertedRow;
     DCOnlyBlockArrays dcOnly;
+    ShrinkingBlockArrays wholePicture;
 
     explicit JPEGReadJob(std::span<const std::uint8_t> bytes)
         : bytes(bytes) {}
@@ -245,7 +247,10 @@ void readPixels(JPEGReadJob& job) {
         readFirstScans(job);
         return;
     }
+    // A file of several scans is read whole before the first row is drawn.
+    job.wholePicture.install(decompressor);
     jpeg_start_decompress(&decompressor);
+    job.wholePicture.startDrawing();
     readRows(job);
     jpeg_finish_decompress(&decompressor);
 }

@@ -1,0 +1,89 @@
+#include "Export/Codec/ShrinkingBlockArrays.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <new>
+
+namespace orlix {
+
+namespace {
+
+std::uintptr_t pageSize() {
+    static const auto size = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    return size;
+}
+
+} // namespace
+
+// Mapped rather than allocated, so that its pages can be handed back one by one: the system
+// zeroes them as they are first written, as the library's own arrays are zeroed.
+struct ShrinkingBlockArrays::Array {
+    std::size_t rowLength;
+    std::size_t length;
+    void* memory;
+    std::vector<JBLOCKROW> rows;
+    JDIMENSION releasedRows = 0;
+
+    Array(JDIMENSION blocksPerRow, JDIMENSION rowCount)
+        : rowLength(std::size_t{blocksPerRow} * sizeof(JBLOCK))
+        , length(rowLength * rowCount)
+        , memory(
+              ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)) {
+        if (memory == MAP_FAILED) {
+            throw std::bad_alloc();
+        }
+        rows.resize(rowCount);
+        for (std::size_t row = 0; row < rows.size(); ++row) {
+            rows[row] = reinterpret_cast<JBLOCKROW>(address(row));
+        }
+    }
+    ~Array() { ::munmap(memory, length); }
+    Array(const Array&) = delete;
+    Array& operator=(const Array&) = delete;
+
+    std::uintptr_t address(std::size_t row) const {
+        return reinterpret_cast<std::uintptr_t>(memory) + row * rowLength;
+    }
+
+    // The whole pages of the rows above `row`; a page shared with a row still needed stays.
+    void releaseAbove(JDIMENSION row) {
+        const std::uintptr_t first =
+            (address(releasedRows) + pageSize() - 1) / pageSize() * pageSize();
+        const std::uintptr_t last = address(row) / pageSize() * pageSize();
+        if (first < last) {
+            ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+        }
+        releasedRows = row;
+    }
+};
+
+ShrinkingBlockArrays::ShrinkingBlockArrays() = default;
+ShrinkingBlockArrays::~ShrinkingBlockArrays() = default;
+
+void* ShrinkingBlockArrays::make(const jpeg_common_struct& info, JDIMENSION blocksPerRow,
+                                 JDIMENSION rows, JDIMENSION) {
+    const std::size_t bytes = std::size_t{blocksPerRow} * rows * sizeof(JBLOCK);
+    if (bytes == 0 || bytes_ + bytes > std::size_t(info.mem->max_memory_to_use)) {
+        return nullptr;
+    }
+    arrays_.push_back(std::make_unique<Array>(blocksPerRow, rows));
+    bytes_ += bytes;
+    return arrays_.back().get();
+}
+
+JBLOCKARRAY ShrinkingBlockArrays::rows(void* handle, JDIMENSION startRow, JDIMENSION rowCount,
+                                       bool) {
+    auto* array = static_cast<Array*>(handle);
+    if (rowCount > array->rows.size() || startRow > array->rows.size() - rowCount ||
+        startRow < array->releasedRows) {
+        return nullptr;
+    }
+    if (drawing_) {
+        array->releaseAbove(startRow);
+    }
+    return array->rows.data() + startRow;
+}
+
+} // namespace orlix
