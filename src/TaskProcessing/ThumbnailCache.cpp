@@ -75,20 +75,31 @@ ThumbnailCache::Thumbnail ThumbnailCache::imageThumbnail(const Url& url, std::ui
     if (!url.isFileUrl()) {
         return nullptr;
     }
-    // A covering thumbnail's shorter side is the box's; the decoder may stop there. It refuses
-    // files whose stated size is beyond what a bitmap may hold.
-    const auto decoded = ImageDecoder::decodeFile(url.path(), side);
+    // Fitted to the picture's own size, so that a reduced decode gives the same thumbnail size.
+    const auto fittedFor = [side](ImagePixelSize size) {
+        return ResizeConfig::fitMax(side, side).targetPixelSize(size.width, size.height);
+    };
+    // A covering thumbnail's shorter side is the box's; the decoder may stop there, or average
+    // the picture down in the blocks the reduction would take while it reads it. It refuses files
+    // whose stated size is beyond what a bitmap may hold.
+    const auto decoded = ImageDecoder::decodeFile(url.path(), side, [&](ImagePixelSize size) {
+        const auto fitted = fittedFor(size);
+        return fitted ? BitmapResize::boxFactors(size, *fitted, boxMultiple)
+                      : BoxReducer::Factors{};
+    });
     if (!decoded || !decoded->bitmap) {
         return nullptr;
     }
-    // Fitted to the picture's own size, so that a reduced decode gives the same thumbnail size.
-    const auto fitted = ResizeConfig::fitMax(side, side)
-                            .targetPixelSize(decoded->pixelSize.width, decoded->pixelSize.height);
+    const auto fitted = fittedFor(decoded->pixelSize);
     if (!fitted || fitted->width == 0 || fitted->height == 0) {
         return nullptr;
     }
     Thumbnail scaled = decoded->bitmap;
-    if (fitted->width < decoded->pixelSize.width || fitted->height < decoded->pixelSize.height) {
+    if (decoded->boxFactors != BoxReducer::Factors{}) {
+        scaled = BitmapResize::drawnBoxed(*decoded->bitmap, decoded->pixelSize, decoded->boxFactors,
+                                          *fitted);
+    } else if (fitted->width < decoded->bitmap->pixelsWide() ||
+               fitted->height < decoded->bitmap->pixelsHigh()) {
         scaled = BitmapResize::reduced(decoded->bitmap, *fitted, boxMultiple);
     }
     if (!scaled) {

@@ -3,7 +3,9 @@
 #include "Export/Codec/ImageDecoder.h"
 
 #include "Support/EncodedImages.h"
+#include "Support/PeakResidentMemory.h"
 #include "Support/TemporaryDirectory.h"
+#include "Support/TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +35,7 @@ using testing::exifSegment;
 using testing::jpegFile;
 using testing::JPEGSpec;
 using testing::linearProfile;
+using testing::PeakResidentMemory;
 using testing::pngFile;
 using testing::PNGSpec;
 using testing::pngSpec;
@@ -252,26 +255,6 @@ Bytes endingAfterTheFirstRow(std::uint32_t width, std::uint32_t height) {
     return file;
 }
 
-// The most memory this process has held since the last reset; nothing when the system keeps
-// no such count for it.
-std::optional<std::size_t> peakResidentBytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::stoull(line.substr(6)) * 1024;
-        }
-    }
-    return std::nullopt;
-}
-
-bool resetPeakResident() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    clear.flush();
-    return clear.good();
-}
-
 TEST(ImageDecoderPNG, AFileEndingAfterItsHeaderCostsNoMemoryForThePictureItPromised) {
 #if defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "this sanitizer's allocator zeroes what it hands out";
@@ -279,12 +262,12 @@ TEST(ImageDecoderPNG, AFileEndingAfterItsHeaderCostsNoMemoryForThePictureItPromi
     // Just inside the limit: 1 GB as RGBA.
     const Bytes file = endingAfterTheFirstRow(16'000, 15'625);
     ASSERT_LT(file.size(), 64u * 1024);
-    if (!resetPeakResident() || !peakResidentBytes()) {
+    const auto rise =
+        PeakResidentMemory::riseDuring([&] { EXPECT_FALSE(ImageDecoder::decode(file)); });
+    if (!rise) {
         GTEST_SKIP() << "no resettable peak memory count";
     }
-    const std::size_t before = *peakResidentBytes();
-    EXPECT_FALSE(ImageDecoder::decode(file));
-    EXPECT_LT(*peakResidentBytes() - before, 64u << 20);
+    EXPECT_LT(*rise, 64u << 20);
 }
 
 // ---- JPEG ----
@@ -614,12 +597,12 @@ TEST(ImageDecoderJPEG, AProgressiveFileNeverHoldsItsCoefficientsAndItsBitmapWhol
         return uniform(std::uint8_t(x / 8), std::uint8_t(y / 8), std::uint8_t((x + y) / 16));
     };
     const Bytes file = jpegFile(spec);
-    if (!resetPeakResident() || !peakResidentBytes()) {
+    const auto rise =
+        PeakResidentMemory::riseDuring([&] { EXPECT_TRUE(ImageDecoder::decode(file)); });
+    if (!rise) {
         GTEST_SKIP() << "no resettable peak memory count";
     }
-    const std::size_t before = *peakResidentBytes();
-    EXPECT_TRUE(ImageDecoder::decode(file));
-    EXPECT_LT(*peakResidentBytes() - before, std::size_t{32} << 20);
+    EXPECT_LT(*rise, std::size_t{32} << 20);
 }
 
 TEST(ImageDecoderJPEG, DensityFromJFIFUnitsOrElseExif) {
@@ -799,6 +782,32 @@ TEST(ImageDecoderFile, FormatComesFromContentNotName) {
 
     EXPECT_FALSE(ImageDecoder::decodeFile(directory.path() / "missing.png"));
     EXPECT_FALSE(ImageDecoder::decodeFile(directory.path()));
+}
+
+TEST(ImageDecoderFile, APNGIsReadAsItsDecoderAsksWithoutACopyOfTheFile) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "this sanitizer's allocator zeroes what it hands out";
+#endif
+    // Noise does not compress: the file is about as large as the picture's 4 MiB of RGBA.
+    Bytes samples(std::size_t{1024} * 1024 * 4);
+    std::uint32_t state = 1;
+    for (auto& sample : samples) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        sample = std::uint8_t(state);
+    }
+    const Bytes png = pngFile(pngSpec(1024, 1024, PNG_COLOR_TYPE_RGBA, 8, samples));
+    ASSERT_GT(png.size(), samples.size() * 9 / 10);
+    testing::TemporaryDirectory directory;
+    const auto path = directory.path() / "noise.png";
+    testing::TestImages::writeBytes(path, png);
+    const auto rise =
+        PeakResidentMemory::riseDuring([&] { EXPECT_TRUE(ImageDecoder::decodeFile(path)); });
+    if (!rise) {
+        GTEST_SKIP() << "no resettable peak memory count";
+    }
+    EXPECT_LT(*rise, samples.size() + png.size() / 2);
 }
 
 } // namespace
