@@ -1,5 +1,7 @@
 #include "Export/BitmapImageRep.h"
 
+#include "Platform/MemoryPages.h"
+
 #include <cstdlib>
 #include <new>
 
@@ -27,6 +29,13 @@ BitmapImageRep::BitmapImageRep(std::uint32_t width, std::uint32_t height, Coarse
 
 void BitmapImageRep::FreePixels::operator()(std::uint8_t* pixels) const noexcept {
     std::free(pixels);
+}
+
+void BitmapImageRep::discardRowsAbove(const std::shared_ptr<const BitmapImageRep>& bitmap,
+                                      std::uint32_t end) {
+    if (bitmap.use_count() == 1) {
+        MemoryPages::release(bitmap->data(), bitmap->row(end));
+    }
 }
 
 int BitmapImageRep::samplesPerPixel() const {

@@ -1,21 +1,13 @@
 #include "Export/Codec/ShrinkingBlockArrays.h"
 
+#include "Platform/MemoryPages.h"
+
 #include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <new>
 
 namespace orlix {
-
-namespace {
-
-std::uintptr_t pageSize() {
-    static const auto size = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    return size;
-}
-
-} // namespace
 
 // Mapped rather than allocated, so that its pages can be handed back one by one: the system
 // zeroes them as they are first written, as the library's own arrays are zeroed.
@@ -47,14 +39,10 @@ struct ShrinkingBlockArrays::Array {
         return reinterpret_cast<std::uintptr_t>(memory) + row * rowLength;
     }
 
-    // The whole pages of the rows above `row`; a page shared with a row still needed stays.
+    // Everything above `row`, from the start, so that pages shared by two rows go as well once
+    // both have; a page shared with a row still needed stays.
     void releaseAbove(JDIMENSION row) {
-        const std::uintptr_t first =
-            (address(releasedRows) + pageSize() - 1) / pageSize() * pageSize();
-        const std::uintptr_t last = address(row) / pageSize() * pageSize();
-        if (first < last) {
-            ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
-        }
+        MemoryPages::release(memory, reinterpret_cast<const void*>(address(row)));
         releasedRows = row;
     }
 };
