@@ -13,7 +13,8 @@ std::optional<std::size_t> PeakResidentMemory::riseDuring(const std::function<vo
     if (!counted || !before || !after) {
         return std::nullopt;
     }
-    return *after - *before;
+    // The system counts some pages a moment late: a peak read just below the start is none.
+    return *after > *before ? *after - *before : 0;
 }
 
 bool PeakResidentMemory::reset() {
