@@ -31,10 +31,10 @@ void BitmapImageRep::FreePixels::operator()(std::uint8_t* pixels) const noexcept
     std::free(pixels);
 }
 
-void BitmapImageRep::discardRowsAbove(const std::shared_ptr<const BitmapImageRep>& bitmap,
-                                      std::uint32_t end) {
+void BitmapImageRep::discardRows(const std::shared_ptr<const BitmapImageRep>& bitmap,
+                                 std::uint32_t first, std::uint32_t end) {
     if (bitmap.use_count() == 1) {
-        MemoryPages::release(bitmap->data(), bitmap->row(end));
+        MemoryPages::release(bitmap->row(first), bitmap->row(end));
     }
 }
 

@@ -67,7 +67,7 @@ QuantizationResult ImageUtilsClient::quantize(std::shared_ptr<const BitmapImageR
         // The request carries these rows from here on: unless the caller still holds the bitmap,
         // their memory goes as the request's grows.
         const auto rows = static_cast<std::uint32_t>(room.size() / bitmap->bytesPerRow());
-        BitmapImageRep::discardRowsAbove(bitmap, firstRow + rows);
+        BitmapImageRep::discardRows(bitmap, firstRow, firstRow + rows);
         return extraction.kind() == CancellableResult::Kind::success;
     });
     // The rest of the bitmap goes before the wait for the service, unless the caller holds it.

@@ -7,14 +7,16 @@
 
 namespace orlix {
 
-void MemoryPages::release(const void* begin, const void* end) {
+const void* MemoryPages::release(const void* begin, const void* end) {
     static const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
     const std::uintptr_t first =
         (reinterpret_cast<std::uintptr_t>(begin) + pageSize - 1) / pageSize * pageSize;
     const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(end) / pageSize * pageSize;
-    if (first < last) {
-        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+    if (first >= last) {
+        return begin;
     }
+    ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+    return reinterpret_cast<const void*>(last);
 }
 
 } // namespace orlix

@@ -8,7 +8,10 @@ class MemoryPages {
 public:
     // Gives back the whole pages within [begin, end) of private memory the caller owns. They stay
     // mapped and read as zeros when next touched; the parts of pages at either end are kept.
-    static void release(const void* begin, const void* end);
+    // Returns where what was given back ends (`begin` when nothing was), which a caller that goes
+    // on releasing what follows passes as its next `begin`: each call costs a pass over the pages
+    // it names, so the calls are best few and their ranges apart.
+    static const void* release(const void* begin, const void* end);
 };
 
 } // namespace orlix

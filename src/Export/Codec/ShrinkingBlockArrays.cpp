@@ -9,6 +9,13 @@
 
 namespace orlix {
 
+namespace {
+
+// Each release passes over the pages it names: the rows go a megabyte or so at a time.
+constexpr std::size_t releaseStep = std::size_t{1} << 20;
+
+} // namespace
+
 // Mapped rather than allocated, so that its pages can be handed back one by one: the system
 // zeroes them as they are first written, as the library's own arrays are zeroed.
 struct ShrinkingBlockArrays::Array {
@@ -17,6 +24,7 @@ struct ShrinkingBlockArrays::Array {
     void* memory;
     std::vector<JBLOCKROW> rows;
     JDIMENSION releasedRows = 0;
+    const std::uint8_t* releasedEnd = static_cast<const std::uint8_t*>(memory);
 
     Array(JDIMENSION blocksPerRow, JDIMENSION rowCount)
         : rowLength(std::size_t{blocksPerRow} * sizeof(JBLOCK))
@@ -39,10 +47,13 @@ struct ShrinkingBlockArrays::Array {
         return reinterpret_cast<std::uintptr_t>(memory) + row * rowLength;
     }
 
-    // Everything above `row`, from the start, so that pages shared by two rows go as well once
-    // both have; a page shared with a row still needed stays.
+    // The pages above `row`, a few at a time; a page shared with a row still needed stays until
+    // that row goes too.
     void releaseAbove(JDIMENSION row) {
-        MemoryPages::release(memory, reinterpret_cast<const void*>(address(row)));
+        const auto end = reinterpret_cast<const std::uint8_t*>(address(row));
+        if (end - releasedEnd >= std::ptrdiff_t{releaseStep}) {
+            releasedEnd = static_cast<const std::uint8_t*>(MemoryPages::release(releasedEnd, end));
+        }
         releasedRows = row;
     }
 };
