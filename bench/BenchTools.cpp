@@ -185,7 +185,8 @@ BenchTools::largestPNG(const std::vector<std::filesystem::path>& images) {
     std::optional<std::filesystem::path> largest;
     std::uint64_t largestArea = 0;
     for (const auto& image : images) {
-        const auto size = image.extension() == ".png" ? ImageHeader::pixelSize(image) : std::nullopt;
+        const auto size =
+            image.extension() == ".png" ? ImageHeader::pixelSize(image) : std::nullopt;
         if (size && size->area() > largestArea) {
             largest = image;
             largestArea = size->area();

@@ -62,8 +62,8 @@ QuantizeReply ImageQuantizer::withImagequant(QuantizeRequest& request, int colou
         return {};
     }
     // The library asks for the rows as it needs them, several times over, some from several
-    // threads at once; its maps of the picture take about as much memory again as the picture
-    // kept as it came, so the picture is kept smaller.
+    // threads at once. Its maps of the picture take three bytes a pixel beside it, so the picture
+    // is kept in as little as gives the rows back.
     std::optional<CompactPixels> pixels(std::in_place, std::move(request.pixels), request.width,
                                         request.height);
     std::unique_ptr<liq_image, ImageDeleter> image(liq_image_create_custom(
