@@ -1,5 +1,7 @@
 #include "BenchTools.h"
 
+#include "Export/Codec/ImageHeader.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -214,6 +216,21 @@ BenchTools::largestJPEG(const std::vector<std::filesystem::path>& images) {
         if (image.extension() != ".png" && (!largest || std::filesystem::file_size(image) >
                                                             std::filesystem::file_size(*largest))) {
             largest = image;
+        }
+    }
+    return largest;
+}
+
+std::optional<std::filesystem::path>
+BenchTools::largestPNG(const std::vector<std::filesystem::path>& images) {
+    std::optional<std::filesystem::path> largest;
+    std::uint64_t largestArea = 0;
+    for (const auto& image : images) {
+        const auto size =
+            image.extension() == ".png" ? ImageHeader::pixelSize(image) : std::nullopt;
+        if (size && size->area() > largestArea) {
+            largest = image;
+            largestArea = size->area();
         }
     }
     return largest;

@@ -51,6 +51,9 @@ public:
     // The largest of the inputs that are not PNGs, the photo whose peak memory is measured.
     static std::optional<std::filesystem::path>
     largestJPEG(const std::vector<std::filesystem::path>& images);
+    // The largest of the PNGs, by pixels, whose peak memory is measured with the service's.
+    static std::optional<std::filesystem::path>
+    largestPNG(const std::vector<std::filesystem::path>& images);
 
 private:
     struct ProcessTime {

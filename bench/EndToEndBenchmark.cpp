@@ -19,6 +19,7 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -127,9 +128,9 @@ EndToEndBenchmark::Run EndToEndBenchmark::runProgram(const fs::path& program,
                                                      const std::vector<fs::path>& inputs,
                                                      const fs::path& scratch,
                                                      std::optional<std::size_t> expected,
-                                                     std::vector<std::string> arguments) {
+                                                     ProcessPeaks* peaks) {
     static int number = 0;
-    arguments.insert(arguments.end(), {program.string(), "-no-helper-install", "-quick-optimize"});
+    std::vector<std::string> arguments{program.string(), "-no-helper-install", "-quick-optimize"};
     for (const auto& input : inputs) {
         arguments.push_back(input.string());
     }
@@ -147,6 +148,9 @@ EndToEndBenchmark::Run EndToEndBenchmark::runProgram(const fs::path& program,
     double cpu = -1;
     auto lastChange = start;
     while (::wait4(*pid, &status, WNOHANG, &usage) == 0) {
+        if (peaks != nullptr) {
+            peaks->look(*pid);
+        }
         const auto now = std::chrono::steady_clock::now();
         const std::size_t counted = outputCount(folder);
         const double used = Tools::groupCPUSeconds(*pid);
@@ -345,32 +349,44 @@ void EndToEndBenchmark::run(const std::vector<fs::path>& images,
 void EndToEndBenchmark::measurePeakMemory(const std::vector<fs::path>& images,
                                           const std::vector<fs::path>& programs,
                                           const fs::path& scratch) {
-    const auto largest = BenchTools::largestJPEG(images);
-    const auto loaded =
-        largest ? BitmapImageRepWithMetadata::load(Url::fileUrl(*largest)) : nullptr;
+    for (const auto& largest : {BenchTools::largestJPEG(images), BenchTools::largestPNG(images)}) {
+        if (largest) {
+            measurePeakMemory(*largest, programs, scratch);
+        }
+    }
+}
+
+void EndToEndBenchmark::measurePeakMemory(const fs::path& image,
+                                          const std::vector<fs::path>& programs,
+                                          const fs::path& scratch) {
+    const auto loaded = BitmapImageRepWithMetadata::load(Url::fileUrl(image));
     if (!loaded) {
         return;
     }
     const auto folder = scratch / "end-to-end-largest";
     fs::create_directories(folder);
-    const auto input = folder / largest->filename();
-    fs::copy_file(*largest, input, fs::copy_options::overwrite_existing);
+    const auto input = folder / image.filename();
+    fs::copy_file(image, input, fs::copy_options::overwrite_existing);
     const auto& bitmap = *loaded->bitmapImageRep();
     const double decoded = double(bitmap.pixelsWide()) * bitmap.pixelsHigh() * 4.0 / 1024.0;
-    // Measured by time(1): a process started from this one would count this one's memory as
-    // its own until it runs the program.
-    const auto report = scratch / "peak-memory.txt";
+    const auto inMiB = [decoded](double kilobytes) {
+        std::ostringstream text;
+        text << kilobytes / 1024.0 << " MiB = " << kilobytes / decoded << " x";
+        return text.str();
+    };
     for (const auto& program : programs) {
         Tools::waitForIdle();
-        runProgram(program, {input}, scratch, std::nullopt,
-                   {"/usr/bin/time", "-f", "%M", "-o", report.string()});
-        std::ifstream file(report);
-        double kilobytes = -1;
-        file >> kilobytes;
+        ProcessPeaks peaks;
+        runProgram(program, {input}, scratch, std::nullopt, &peaks);
         std::cout << "  peak memory of " << program.string() << " on " << input.filename().string()
-                  << " with its thumbnail: " << kilobytes / 1024.0
-                  << " MiB = " << kilobytes / decoded << " x its decoded RGBA size\n";
+                  << " with its thumbnail: " << inMiB(peaks.programKilobytes())
+                  << " its decoded RGBA size";
+        if (peaks.childKilobytes() > 0) {
+            std::cout << "; of its service: " << inMiB(peaks.childKilobytes());
+        }
+        std::cout << "\n";
     }
+    fs::remove(input);
 }
 
 } // namespace orlix::bench

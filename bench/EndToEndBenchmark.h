@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProcessPeaks.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -14,7 +16,7 @@ namespace orlix::bench {
 // has. Medians of five runs after a warm-up, each after an idle check. The program stays open after
 // a failed task: a run ends, with SIGTERM, once its outputs are written and it is idle, and inputs
 // that neither side makes smaller are left out of the figures. Also the program's peak memory,
-// thumbnails included, on the largest image alone.
+// thumbnails included, on the largest JPEG alone and on the largest PNG alone, with its service's.
 class EndToEndBenchmark {
 public:
     // `programs`: the orlix executables to measure, the first one the build's.
@@ -36,13 +38,13 @@ private:
         std::vector<std::filesystem::path> failed;
     };
 
-    // `expected`: how many outputs the run makes when its failures are known; `wrapper`: a command
-    // the program is run under.
+    // `expected`: how many outputs the run makes when its failures are known; `peaks`, when
+    // given, is kept up to date with the program's and its service's peak memory.
     static Run runProgram(const std::filesystem::path& program,
                           const std::vector<std::filesystem::path>& inputs,
                           const std::filesystem::path& scratch,
                           std::optional<std::size_t> expected = std::nullopt,
-                          std::vector<std::string> wrapper = {});
+                          ProcessPeaks* peaks = nullptr);
     // The inputs that the program or its peers make smaller, from a run of each; says which
     // failed.
     static std::vector<std::filesystem::path>
@@ -59,6 +61,9 @@ private:
     // The bytes of the outputs in the folder, which are then removed for the next run.
     static double takeOutputs(const std::filesystem::path& folder);
     static void measurePeakMemory(const std::vector<std::filesystem::path>& images,
+                                  const std::vector<std::filesystem::path>& programs,
+                                  const std::filesystem::path& scratch);
+    static void measurePeakMemory(const std::filesystem::path& image,
                                   const std::vector<std::filesystem::path>& programs,
                                   const std::filesystem::path& scratch);
 };

@@ -124,14 +124,21 @@ double megapixels(const fs::path& photo) {
                   : 0.0;
 }
 
+// A photo of one pixel with a comment of a few kilobytes, which its export leaves out, so that the
+// output is smaller and written.
 fs::path onePixelPhoto(const fs::path& folder) {
     const auto bitmap = BitmapImageRep::make(1, 1, CoarseBitmapInfo::rgbaSRGB());
     std::fill_n(bitmap->row(0), 4, std::uint8_t{200});
-    const auto encoded =
-        compressJPEG({bitmap->data(), bitmap->byteCount()}, 90, 1, 1, false, true, 1.0, 1.0);
+    auto encoded =
+        *compressJPEG({bitmap->data(), bitmap->byteCount()}, 90, 1, 1, false, true, 1.0, 1.0);
+    constexpr std::size_t commentLength = 4000;
+    std::vector<std::uint8_t> comment{0xFF, 0xFE, std::uint8_t((commentLength + 2) >> 8),
+                                      std::uint8_t((commentLength + 2) & 0xFF)};
+    comment.resize(comment.size() + commentLength, 'x');
+    encoded.insert(encoded.begin() + 2, comment.begin(), comment.end());
     const auto path = folder / "one-pixel.jpg";
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(encoded->data()), std::streamsize(encoded->size()));
+        .write(reinterpret_cast<const char*>(encoded.data()), std::streamsize(encoded.size()));
     return path;
 }
 

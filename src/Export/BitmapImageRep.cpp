@@ -1,6 +1,7 @@
 #include "Export/BitmapImageRep.h"
 
 #include "Platform/LargeMemory.h"
+#include "Platform/MemoryPages.h"
 
 #include <new>
 
@@ -29,6 +30,13 @@ BitmapImageRep::BitmapImageRep(std::uint32_t width, std::uint32_t height, Coarse
 
 void BitmapImageRep::FreePixels::operator()(std::uint8_t* pixels) const noexcept {
     LargeMemory::release(pixels, byteCount);
+}
+
+void BitmapImageRep::discardRows(const std::shared_ptr<const BitmapImageRep>& bitmap,
+                                 std::uint32_t first, std::uint32_t end) {
+    if (bitmap.use_count() == 1) {
+        MemoryPages::release(bitmap->row(first), bitmap->row(end));
+    }
 }
 
 int BitmapImageRep::samplesPerPixel() const {

@@ -43,6 +43,13 @@ public:
     // The samples of one pixel, in sample order, into `samples` (room for four).
     void getPixel(std::uint32_t x, std::uint32_t y, unsigned* samples) const;
 
+    // For the holder of the only reference to a bitmap, which reads it once, top first, and then
+    // lets it go: gives the memory of rows `first` to `end` back to the system, whole pages, so
+    // that what is made of them need not be held beside them. Those rows read as 0 afterwards,
+    // which nobody else can see; while anyone else holds the bitmap, nothing happens.
+    static void discardRows(const std::shared_ptr<const BitmapImageRep>& bitmap,
+                            std::uint32_t first, std::uint32_t end);
+
 private:
     BitmapImageRep(std::uint32_t width, std::uint32_t height, CoarseBitmapInfo info);
 

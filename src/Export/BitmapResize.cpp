@@ -65,32 +65,39 @@ BitmapResize::resized(const std::shared_ptr<const BitmapImageRep>& source,
     return canvas;
 }
 
+BoxReducer::Factors BitmapResize::boxFactors(ImagePixelSize source, ImagePixelSize target,
+                                             std::uint32_t boxMultiple) {
+    return {BoxReducer::factorFor(source.width, target.width, boxMultiple),
+            BoxReducer::factorFor(source.height, target.height, boxMultiple)};
+}
+
 std::shared_ptr<const BitmapImageRep>
 BitmapResize::reduced(const std::shared_ptr<const BitmapImageRep>& source, ImagePixelSize target,
                       std::uint32_t boxMultiple) {
-    const std::uint32_t factorX =
-        BoxReducer::factorFor(source->pixelsWide(), target.width, boxMultiple);
-    const std::uint32_t factorY =
-        BoxReducer::factorFor(source->pixelsHigh(), target.height, boxMultiple);
-    std::shared_ptr<const BitmapImageRep> drawn = source;
-    if (factorX > 1 || factorY > 1) {
-        drawn = BoxReducer::reduced(*source, factorX, factorY);
-        if (!drawn) {
-            return nullptr;
-        }
+    const ImagePixelSize sourceSize{source->pixelsWide(), source->pixelsHigh()};
+    const auto factors = boxFactors(sourceSize, target, boxMultiple);
+    if (factors == BoxReducer::Factors{}) {
+        return drawnBoxed(*source, sourceSize, factors, target);
     }
-    auto canvas = BitmapImageRep::make(target.width, target.height, source->info());
+    const auto boxed = BoxReducer::reduced(*source, factors.x, factors.y);
+    return boxed ? drawnBoxed(*boxed, sourceSize, factors, target) : nullptr;
+}
+
+std::shared_ptr<const BitmapImageRep> BitmapResize::drawnBoxed(const BitmapImageRep& boxed,
+                                                               ImagePixelSize sourceSize,
+                                                               BoxReducer::Factors factors,
+                                                               ImagePixelSize target) {
+    auto canvas = BitmapImageRep::make(target.width, target.height, boxed.info());
     if (!canvas) {
         return nullptr;
     }
     // The last block of a row or column may hold fewer pixels than the others; drawing the
     // reduced bitmap as if it were whole keeps every other block where its pixels were, and what
     // the padding adds lies beyond the canvas.
-    const double width =
-        double(target.width) * drawn->pixelsWide() * factorX / source->pixelsWide();
+    const double width = double(target.width) * boxed.pixelsWide() * factors.x / sourceSize.width;
     const double height =
-        double(target.height) * drawn->pixelsHigh() * factorY / source->pixelsHigh();
-    if (!BitmapResampler::draw(*drawn, *canvas, 0.0, 0.0, width, height)) {
+        double(target.height) * boxed.pixelsHigh() * factors.y / sourceSize.height;
+    if (!BitmapResampler::draw(boxed, *canvas, 0.0, 0.0, width, height)) {
         return nullptr;
     }
     return canvas;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Export/BitmapImageRep.h"
+#include "Export/BoxReducer.h"
 #include "Model/ImagePixelSize.h"
 #include "Model/ResizeConfig.h"
 
@@ -38,6 +39,15 @@ public:
     static std::shared_ptr<const BitmapImageRep>
     reduced(const std::shared_ptr<const BitmapImageRep>& source, ImagePixelSize target,
             std::uint32_t boxMultiple);
+    // The blocks `reduced` averages a source of `source`'s size in.
+    static BoxReducer::Factors boxFactors(ImagePixelSize source, ImagePixelSize target,
+                                          std::uint32_t boxMultiple);
+    // `reduced` from its averaged blocks on: `boxed` holds the blocks of `factors` pixels of a
+    // source of `sourceSize`, however they were averaged.
+    static std::shared_ptr<const BitmapImageRep> drawnBoxed(const BitmapImageRep& boxed,
+                                                            ImagePixelSize sourceSize,
+                                                            BoxReducer::Factors factors,
+                                                            ImagePixelSize target);
 
 private:
     static double origin(std::uint32_t canvas, std::uint32_t draw);

@@ -1,24 +1,8 @@
 #include "Export/BoxReducer.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace orlix {
-
-namespace {
-
-// Adds one source row into the sums of its output row, block by block.
-void addRow(const std::uint8_t* row, std::uint32_t width, int samples, std::uint32_t factorX,
-            std::uint64_t* sums) {
-    for (std::uint32_t x = 0; x < width; ++x, row += samples) {
-        std::uint64_t* sum = sums + std::size_t{x / factorX} * samples;
-        for (int s = 0; s < samples; ++s) {
-            sum[s] += row[s];
-        }
-    }
-}
-
-} // namespace
 
 std::uint32_t BoxReducer::factorFor(std::uint32_t sourceLength, std::uint32_t targetLength,
                                     std::uint32_t multiple) {
@@ -28,34 +12,59 @@ std::uint32_t BoxReducer::factorFor(std::uint32_t sourceLength, std::uint32_t ta
 
 std::shared_ptr<BitmapImageRep> BoxReducer::reduced(const BitmapImageRep& source,
                                                     std::uint32_t factorX, std::uint32_t factorY) {
-    if (factorX == 0 || factorY == 0) {
+    BoxReducer reducer({source.pixelsWide(), source.pixelsHigh()}, source.info(),
+                       {factorX, factorY});
+    if (!reducer.result()) {
         return nullptr;
     }
-    const std::uint32_t width = (source.pixelsWide() - 1) / factorX + 1;
-    const std::uint32_t height = (source.pixelsHigh() - 1) / factorY + 1;
-    auto result = BitmapImageRep::make(width, height, source.info());
-    if (!result) {
-        return nullptr;
+    for (std::uint32_t y = 0; y < source.pixelsHigh(); ++y) {
+        reducer.add(source.row(y));
     }
-    const int samples = source.samplesPerPixel();
-    std::vector<std::uint64_t> sums(std::size_t{width} * samples);
-    for (std::uint32_t y = 0; y < height; ++y) {
-        std::fill(sums.begin(), sums.end(), std::uint64_t{0});
-        const std::uint32_t top = y * factorY;
-        const std::uint32_t rows = std::min(factorY, source.pixelsHigh() - top);
-        for (std::uint32_t row = top; row < top + rows; ++row) {
-            addRow(source.row(row), source.pixelsWide(), samples, factorX, sums.data());
-        }
-        std::uint8_t* out = result->row(y);
-        for (std::uint32_t x = 0; x < width; ++x) {
-            const std::uint32_t columns = std::min(factorX, source.pixelsWide() - x * factorX);
-            const std::uint64_t count = std::uint64_t{columns} * rows;
-            for (int s = 0; s < samples; ++s, ++out) {
-                *out = std::uint8_t((sums[std::size_t{x} * samples + s] + count / 2) / count);
-            }
+    return reducer.result();
+}
+
+BoxReducer::BoxReducer(ImagePixelSize sourceSize, CoarseBitmapInfo info, Factors factors)
+    : sourceSize_(sourceSize)
+    , factors_(factors)
+    , samples_(samplesPerPixel(info.format)) {
+    if (factors.x == 0 || factors.y == 0 || sourceSize.width == 0 || sourceSize.height == 0) {
+        return;
+    }
+    result_ = BitmapImageRep::make((sourceSize.width - 1) / factors.x + 1,
+                                   (sourceSize.height - 1) / factors.y + 1, info);
+    if (result_) {
+        sums_.resize(std::size_t{result_->pixelsWide()} * samples_);
+    }
+}
+
+// Adds the row into the sums of its block row, block by block.
+void BoxReducer::add(const std::uint8_t* row) {
+    if (!result_ || sourceRow_ == sourceSize_.height) {
+        return;
+    }
+    for (std::uint32_t x = 0; x < sourceSize_.width; ++x, row += samples_) {
+        std::uint64_t* sum = sums_.data() + std::size_t{x / factors_.x} * samples_;
+        for (int s = 0; s < samples_; ++s) {
+            sum[s] += row[s];
         }
     }
-    return result;
+    ++sourceRow_;
+    if (++rowsInBlock_ == factors_.y || sourceRow_ == sourceSize_.height) {
+        writeBlockRow();
+    }
+}
+
+void BoxReducer::writeBlockRow() {
+    std::uint8_t* out = result_->row((sourceRow_ - 1) / factors_.y);
+    for (std::uint32_t x = 0; x < result_->pixelsWide(); ++x) {
+        const std::uint32_t columns = std::min(factors_.x, sourceSize_.width - x * factors_.x);
+        const std::uint64_t count = std::uint64_t{columns} * rowsInBlock_;
+        for (int s = 0; s < samples_; ++s, ++out) {
+            *out = std::uint8_t((sums_[std::size_t{x} * samples_ + s] + count / 2) / count);
+        }
+    }
+    std::fill(sums_.begin(), sums_.end(), std::uint64_t{0});
+    rowsInBlock_ = 0;
 }
 
 } // namespace orlix

@@ -62,12 +62,15 @@ QuantizationResult ImageUtilsClient::quantize(std::shared_ptr<const BitmapImageR
         }
     }
     auto extraction = CancellableResult::failure();
-    auto frame = request.encode([&](std::span<std::uint8_t> room) {
-        extraction = UnpremultipliedPixels::extract(*bitmap, room, shouldContinue);
+    auto frame = request.encode([&](std::uint32_t firstRow, std::span<std::uint8_t> room) {
+        extraction = UnpremultipliedPixels::extract(*bitmap, room, shouldContinue, firstRow);
+        // The request carries these rows from here on: unless the caller still holds the bitmap,
+        // their memory goes as the request's grows.
+        const auto rows = static_cast<std::uint32_t>(room.size() / bitmap->bytesPerRow());
+        BitmapImageRep::discardRows(bitmap, firstRow, firstRow + rows);
         return extraction.kind() == CancellableResult::Kind::success;
     });
-    // The request carries the pixels from here on: the bitmap goes before the wait for the
-    // service, unless the caller still holds it.
+    // The rest of the bitmap goes before the wait for the service, unless the caller holds it.
     bitmap.reset();
     if (!frame) {
         return ended(extraction);

@@ -17,6 +17,9 @@ namespace {
 // payload costs no more than the bytes that follow it.
 constexpr std::size_t smallestReadStep = 64u << 10;
 constexpr std::size_t largestReadStep = 16u << 20;
+// A request's pixels are written this much at a time, each band zeroed just before it is written
+// rather than the whole frame at once.
+constexpr std::size_t writtenBandBytes = 1u << 20;
 
 void putU8(std::vector<std::uint8_t>& out, std::uint8_t value) {
     out.push_back(value);
@@ -217,13 +220,18 @@ Frame QuantizeRequest::encode() const {
 }
 
 std::optional<Frame> QuantizeRequest::encode(const PixelWriter& writePixels) const {
-    const std::size_t pixelBytes = std::size_t(width) * height * 4;
+    const std::size_t rowBytes = std::size_t(width) * 4;
     Frame frame{MessageType::quantizeRequest, {}};
-    frame.payload.reserve(quantizeFieldsSize + pixelBytes);
-    putQuantizeFields(frame.payload, *this, pixelBytes);
-    frame.payload.resize(quantizeFieldsSize + pixelBytes);
-    if (!writePixels(std::span(frame.payload).subspan(quantizeFieldsSize))) {
-        return std::nullopt;
+    frame.payload.reserve(quantizeFieldsSize + rowBytes * height);
+    putQuantizeFields(frame.payload, *this, rowBytes * height);
+    const auto bandRows = static_cast<std::uint32_t>(
+        std::clamp<std::size_t>(writtenBandBytes / std::max<std::size_t>(rowBytes, 1), 1, height));
+    for (std::uint32_t firstRow = 0; firstRow < height; firstRow += bandRows) {
+        const std::size_t start = frame.payload.size();
+        frame.payload.resize(start + rowBytes * std::min(bandRows, height - firstRow));
+        if (!writePixels(firstRow, std::span(frame.payload).subspan(start))) {
+            return std::nullopt;
+        }
     }
     return frame;
 }

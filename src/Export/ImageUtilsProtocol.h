@@ -47,12 +47,14 @@ struct QuantizeRequest {
     bool hasAlpha = true;
     Quantizer quantizer = Quantizer::imagequant;
 
-    // Writes the pixels into the room it is given (width × height × 4 bytes); false gives up.
-    using PixelWriter = std::function<bool(std::span<std::uint8_t> room)>;
+    // Writes the pixels of whole rows, from row `firstRow` on, into the room it is given (a
+    // multiple of width × 4 bytes); false gives up.
+    using PixelWriter = std::function<bool(std::uint32_t firstRow, std::span<std::uint8_t> room)>;
 
     Frame encode() const;
     // The frame with its pixels written into it by `writePixels` instead of copied from `pixels`,
-    // so that an image's pixels need not exist twice; nothing when the writer gives up.
+    // so that an image's pixels need not exist twice: a band of rows at a time, top first, each
+    // band's memory taken just before it is written. Nothing when the writer gives up.
     std::optional<Frame> encode(const PixelWriter& writePixels) const;
     // Refuses a frame of another type, any inconsistent length, flags other than 0 or 1, an
     // unknown quantizer, and pixels that are not exactly width × height × 4 bytes. From a frame

@@ -18,9 +18,10 @@ public:
 
 protected:
     void exportImage() override;
-    // The decoded bitmap beside the decoder's coefficients (up to 6 bytes a pixel for a
-    // progressive file), or beside its resized copy, and the encoded file.
-    std::uint64_t memoryPerSourcePixel() const override { return 10; }
+    // The decoder's coefficients of a progressive file (up to 6 bytes a pixel, 8 for CMYK), which
+    // shrink as the bitmap fills; then the bitmap (4) beside its resized copy, or beside the
+    // encoder's coefficients (3) and the encoded file: 7.2 measured on a 4096 × 4096 photo.
+    std::uint64_t memoryPerSourcePixel() const override { return 8; }
 
 private:
     static std::uint8_t quality(const BitmapImageRepWithMetadata& image);

@@ -15,14 +15,17 @@ std::uint8_t UnpremultipliedPixels::unpremultiplied(unsigned colour, unsigned al
 
 CancellableResult UnpremultipliedPixels::extract(const BitmapImageRep& bitmap,
                                                  std::span<std::uint8_t> into,
-                                                 const ShouldContinue& shouldContinue) {
+                                                 const ShouldContinue& shouldContinue,
+                                                 std::uint32_t firstRow) {
     const auto keepGoing = [&] { return !shouldContinue || shouldContinue(); };
     const std::size_t samples = std::size_t(bitmap.samplesPerPixel());
     const std::uint32_t width = bitmap.pixelsWide();
-    const std::uint32_t height = bitmap.pixelsHigh();
-    if (into.size() != samples * width * height) {
+    const std::size_t rowBytes = samples * width;
+    if (rowBytes == 0 || into.size() % rowBytes != 0 || firstRow > bitmap.pixelsHigh() ||
+        into.size() / rowBytes > bitmap.pixelsHigh() - firstRow) {
         return CancellableResult::failure();
     }
+    const auto height = static_cast<std::uint32_t>(into.size() / rowBytes);
     if (height == 0) {
         return CancellableResult::success();
     }
@@ -31,8 +34,8 @@ CancellableResult UnpremultipliedPixels::extract(const BitmapImageRep& bitmap,
     }
     const bool alpha = bitmap.hasAlpha();
     for (std::uint32_t y = 0; y < height; ++y) {
-        const std::uint8_t* input = bitmap.row(y);
-        std::uint8_t* output = into.data() + std::size_t(y) * width * samples;
+        const std::uint8_t* input = bitmap.row(firstRow + y);
+        std::uint8_t* output = into.data() + std::size_t(y) * rowBytes;
         for (std::uint32_t x = 0; x < width; ++x, input += samples, output += samples) {
             std::copy_n(input, samples, output);
             if (alpha) {

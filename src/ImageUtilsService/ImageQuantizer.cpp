@@ -1,12 +1,14 @@
 #include "ImageUtilsService/ImageQuantizer.h"
 
 #include "Export/Codec/ColourQuantizer.h"
+#include "ImageUtilsService/CompactPixels.h"
 
 #include <libimagequant.h>
 
 #include <algorithm>
 #include <climits>
 #include <memory>
+#include <optional>
 
 namespace orlix {
 
@@ -32,6 +34,11 @@ std::uint64_t pixelCount(const QuantizeRequest& request) {
     return std::uint64_t{request.width} * request.height;
 }
 
+void giveRow(liq_color rowOut[], int row, int, void* pixels) {
+    static_cast<const CompactPixels*>(pixels)->row(static_cast<std::uint32_t>(row),
+                                                   reinterpret_cast<std::uint8_t*>(rowOut));
+}
+
 } // namespace
 
 QuantizeReply ImageQuantizer::quantize(QuantizeRequest&& request) {
@@ -54,8 +61,13 @@ QuantizeReply ImageQuantizer::withImagequant(QuantizeRequest& request, int colou
             LIQ_OK) {
         return {};
     }
-    std::unique_ptr<liq_image, ImageDeleter> image(liq_image_create_rgba(
-        attributes.get(), request.pixels.data(), static_cast<int>(request.width),
+    // The library asks for the rows as it needs them, several times over, some from several
+    // threads at once. Its maps of the picture take three bytes a pixel beside it, so the picture
+    // is kept in as little as gives the rows back.
+    std::optional<CompactPixels> pixels(std::in_place, std::move(request.pixels), request.width,
+                                        request.height);
+    std::unique_ptr<liq_image, ImageDeleter> image(liq_image_create_custom(
+        attributes.get(), giveRow, &*pixels, static_cast<int>(request.width),
         static_cast<int>(request.height), 0));
     if (!image) {
         return {};
@@ -75,7 +87,7 @@ QuantizeReply ImageQuantizer::withImagequant(QuantizeRequest& request, int colou
         return {};
     }
     image.reset();
-    std::vector<std::uint8_t>().swap(request.pixels);
+    pixels.reset();
     // The palette is final only after remapping: dithering may adjust it.
     const liq_palette* palette = liq_get_palette(result.get());
     if (!palette || palette->count == 0 || palette->count > 256) {

@@ -75,23 +75,35 @@ ThumbnailCache::Thumbnail ThumbnailCache::imageThumbnail(const Url& url, std::ui
     if (!url.isFileUrl()) {
         return nullptr;
     }
-    // A covering thumbnail's shorter side is the box's; the decoder may stop there. It refuses
-    // files whose stated size is beyond what a bitmap may hold. A picture the file carries of
-    // itself is taken as it is, as the desktop's previews take it, when it is large enough for a
-    // row, half the box.
-    const auto decoded = ImageDecoder::decodePreview(url.path(), side, side / 2);
+    // Fitted to the picture's own size, so that a reduced decode gives the same thumbnail size.
+    const auto fittedFor = [side](ImagePixelSize size) {
+        return ResizeConfig::fitMax(side, side).targetPixelSize(size.width, size.height);
+    };
+    // A covering thumbnail's shorter side is the box's; the decoder may stop there, or average
+    // the picture down in the blocks the reduction would take while it reads it. It refuses files
+    // whose stated size is beyond what a bitmap may hold. A picture the file carries of itself is
+    // taken as it is, as the desktop's previews take it, when it is large enough for a row: half
+    // the box.
+    const auto decoded =
+        ImageDecoder::decodePreview(url.path(), side, side / 2, [&](ImagePixelSize size) {
+            const auto fitted = fittedFor(size);
+            return fitted ? BitmapResize::boxFactors(size, *fitted, boxMultiple)
+                          : BoxReducer::Factors{};
+        });
     if (!decoded || !decoded->bitmap) {
         return nullptr;
     }
-    // Fitted to the picture's own size, so that a reduced decode gives the same thumbnail size.
-    const auto fitted = ResizeConfig::fitMax(side, side)
-                            .targetPixelSize(decoded->pixelSize.width, decoded->pixelSize.height);
+    const auto fitted = fittedFor(decoded->pixelSize);
     if (!fitted || fitted->width == 0 || fitted->height == 0) {
         return nullptr;
     }
     // Never enlarged: a picture the file carries may be smaller than the fitted size.
     Thumbnail scaled = decoded->bitmap;
-    if (fitted->width < scaled->pixelsWide() || fitted->height < scaled->pixelsHigh()) {
+    if (decoded->boxFactors != BoxReducer::Factors{}) {
+        scaled = BitmapResize::drawnBoxed(*decoded->bitmap, decoded->pixelSize, decoded->boxFactors,
+                                          *fitted);
+    } else if (fitted->width < decoded->bitmap->pixelsWide() ||
+               fitted->height < decoded->bitmap->pixelsHigh()) {
         scaled = BitmapResize::reduced(decoded->bitmap, *fitted, boxMultiple);
     }
     if (!scaled) {

@@ -3,6 +3,7 @@
 #include "Export/Codec/ImageDecoder.h"
 
 #include "Support/EncodedImages.h"
+#include "Support/PeakResidentMemory.h"
 #include "Support/ReferenceColourConversion.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestImages.h"
@@ -35,6 +36,7 @@ using testing::exifSegment;
 using testing::jpegFile;
 using testing::JPEGSpec;
 using testing::linearProfile;
+using testing::PeakResidentMemory;
 using testing::pngFile;
 using testing::PNGSpec;
 using testing::pngSpec;
@@ -256,26 +258,6 @@ Bytes endingAfterTheFirstRow(std::uint32_t width, std::uint32_t height) {
     return file;
 }
 
-// The most memory this process has held since the last reset; nothing when the system keeps
-// no such count for it.
-std::optional<std::size_t> peakResidentBytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::stoull(line.substr(6)) * 1024;
-        }
-    }
-    return std::nullopt;
-}
-
-bool resetPeakResident() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    clear.flush();
-    return clear.good();
-}
-
 TEST(ImageDecoderPNG, AFileEndingAfterItsHeaderCostsNoMemoryForThePictureItPromised) {
 #if defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "this sanitizer's allocator zeroes what it hands out";
@@ -283,12 +265,12 @@ TEST(ImageDecoderPNG, AFileEndingAfterItsHeaderCostsNoMemoryForThePictureItPromi
     // Just inside the limit: 1 GB as RGBA.
     const Bytes file = endingAfterTheFirstRow(16'000, 15'625);
     ASSERT_LT(file.size(), 64u * 1024);
-    if (!resetPeakResident() || !peakResidentBytes()) {
+    const auto rise =
+        PeakResidentMemory::riseDuring([&] { EXPECT_FALSE(ImageDecoder::decode(file)); });
+    if (!rise) {
         GTEST_SKIP() << "no resettable peak memory count";
     }
-    const std::size_t before = *peakResidentBytes();
-    EXPECT_FALSE(ImageDecoder::decode(file));
-    EXPECT_LT(*peakResidentBytes() - before, 64u << 20);
+    EXPECT_LT(*rise, 64u << 20);
 }
 
 // ---- JPEG ----
@@ -629,6 +611,49 @@ TEST(ImageDecoderJPEG, AnEighthKeepsEveryDCThroughTheScansBeforeTheLast) {
     EXPECT_EQ(withoutFineChroma->bitmap->pixelsWide(), 50u);
 }
 
+// Coefficients held for the whole picture until its last scan, and let go as the rows are drawn,
+// give the pixels of the same coefficients sent in one scan.
+TEST(ImageDecoderJPEG, AFileOfSeveralScansDrawsAsItsBaselineTwin) {
+    for (const auto sampling : {std::array{1, 1}, std::array{2, 1}, std::array{2, 2}}) {
+        SCOPED_TRACE(sampling[0] * 10 + sampling[1]);
+        const JPEGSpec baseline = detailedPhoto(sampling);
+        JPEGSpec progressive = baseline;
+        progressive.progressive = true;
+        JPEGSpec componentByComponent = baseline;
+        componentByComponent.scans = {scan({0}, 0, 63, 0, 0), scan({1}, 0, 63, 0, 0),
+                                      scan({2}, 0, 63, 0, 0)};
+        const auto fromBaseline = ImageDecoder::decode(jpegFile(baseline));
+        ASSERT_TRUE(fromBaseline);
+        for (const JPEGSpec* spec : {&progressive, &componentByComponent}) {
+            const auto drawn = ImageDecoder::decode(jpegFile(*spec));
+            ASSERT_TRUE(drawn);
+            EXPECT_EQ(largestDifference(*fromBaseline, *drawn), 0);
+        }
+    }
+}
+
+TEST(ImageDecoderJPEG, AProgressiveFileNeverHoldsItsCoefficientsAndItsBitmapWhole) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "this sanitizer's allocator zeroes what it hands out";
+#endif
+    // Unsampled colour: 24 MiB of coefficients, 16 MiB of RGBA.
+    JPEGSpec spec;
+    spec.width = 2048;
+    spec.height = 2048;
+    spec.lumaSampling = {1, 1};
+    spec.progressive = true;
+    spec.pixel = [](std::uint32_t x, std::uint32_t y) {
+        return uniform(std::uint8_t(x / 8), std::uint8_t(y / 8), std::uint8_t((x + y) / 16));
+    };
+    const Bytes file = jpegFile(spec);
+    const auto rise =
+        PeakResidentMemory::riseDuring([&] { EXPECT_TRUE(ImageDecoder::decode(file)); });
+    if (!rise) {
+        GTEST_SKIP() << "no resettable peak memory count";
+    }
+    EXPECT_LT(*rise, std::size_t{32} << 20);
+}
+
 TEST(ImageDecoderJPEG, DensityFromJFIFUnitsOrElseExif) {
     JPEGSpec spec;
     spec.pixel = [](auto, auto) { return uniform(0, 0, 0); };
@@ -806,6 +831,32 @@ TEST(ImageDecoderFile, FormatComesFromContentNotName) {
 
     EXPECT_FALSE(ImageDecoder::decodeFile(directory.path() / "missing.png"));
     EXPECT_FALSE(ImageDecoder::decodeFile(directory.path()));
+}
+
+TEST(ImageDecoderFile, APNGIsReadAsItsDecoderAsksWithoutACopyOfTheFile) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "this sanitizer's allocator zeroes what it hands out";
+#endif
+    // Noise does not compress: the file is about as large as the picture's 4 MiB of RGBA.
+    Bytes samples(std::size_t{1024} * 1024 * 4);
+    std::uint32_t state = 1;
+    for (auto& sample : samples) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        sample = std::uint8_t(state);
+    }
+    const Bytes png = pngFile(pngSpec(1024, 1024, PNG_COLOR_TYPE_RGBA, 8, samples));
+    ASSERT_GT(png.size(), samples.size() * 9 / 10);
+    testing::TemporaryDirectory directory;
+    const auto path = directory.path() / "noise.png";
+    testing::TestImages::writeBytes(path, png);
+    const auto rise =
+        PeakResidentMemory::riseDuring([&] { EXPECT_TRUE(ImageDecoder::decodeFile(path)); });
+    if (!rise) {
+        GTEST_SKIP() << "no resettable peak memory count";
+    }
+    EXPECT_LT(*rise, samples.size() + png.size() / 2);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "Export/ImageUtilsClient.h"
 #include "Export/ImageUtilsConnection.h"
 #include "FakeServiceMark.h"
+#include "Support/PeakResidentMemory.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/TestImages.h"
 #include "TaskProcessing/Eventually.h"
@@ -84,6 +85,25 @@ TEST_F(ImageUtilsClientTests, RealQuantisationGivesAFittingPaletteForEveryLayout
         EXPECT_LE(result.paletteSize, 256);
         EXPECT_EQ(result.palettizedPixels.size(), image->pixelsWide() * image->pixelsHigh());
     }
+}
+
+TEST_F(ImageUtilsClientTests, ABitmapNobodyElseHoldsGoesAsItsRequestIsWritten) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "this sanitizer's allocator zeroes what it hands out";
+#endif
+    ImageUtilsClient::terminate();
+    testing::ScopedEnvironment fake("ORLIX_FAKE_REPLY", "palette-of-10");
+    // 32 MiB of RGBA, held before the count starts; its request is as large, its reply a quarter.
+    std::shared_ptr<const BitmapImageRep> large =
+        TestImages::rgbaBitmap(4096, 2048, TestImages::noise);
+    const auto rise = testing::PeakResidentMemory::riseDuring([&] {
+        EXPECT_EQ(ImageUtilsClient::quantize(std::move(large), config, nullptr).result.kind(),
+                  Kind::success);
+    });
+    if (!rise) {
+        GTEST_SKIP() << "no resettable peak memory count";
+    }
+    EXPECT_LT(*rise, std::size_t{24} << 20) << "the bitmap and its request are never both whole";
 }
 
 TEST_F(ImageUtilsClientTests, StoppingBeforeTheRequestIsSentCancelsWithoutAsking) {

@@ -53,6 +53,14 @@ TEST(UnpremultipliedPixelsTests, ContinuationIsAskedBeforeTheFirstRowAndBetweenR
     std::vector<std::uint8_t> tooShort(5);
     EXPECT_EQ(UnpremultipliedPixels::extract(*grey, tooShort, nullptr).kind(),
               CancellableResult::Kind::failure);
+
+    // Whole rows from a row on, never past the last.
+    std::vector<std::uint8_t> lastTwo(4);
+    EXPECT_EQ(UnpremultipliedPixels::extract(*grey, lastTwo, nullptr, 1).kind(),
+              CancellableResult::Kind::success);
+    EXPECT_EQ(lastTwo, (std::vector<std::uint8_t>{3, 4, 5, 6}));
+    EXPECT_EQ(UnpremultipliedPixels::extract(*grey, lastTwo, nullptr, 2).kind(),
+              CancellableResult::Kind::failure);
 }
 
 } // namespace

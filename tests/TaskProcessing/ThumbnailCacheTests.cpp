@@ -5,8 +5,10 @@
 #include "Platform/MainQueue.h"
 #include "Platform/RunLoop.h"
 #include "Support/EncodedImages.h"
+#include "Support/PeakResidentMemory.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestImages.h"
+#include "Support/WholeDecodeThumbnail.h"
 
 #include <gtest/gtest.h>
 
@@ -232,6 +234,88 @@ TEST_F(ThumbnailCacheTests, APhotosOwnPreviewIsShownWhenItFits) {
             thumbnail->row(thumbnail->pixelsHigh() / 2) + thumbnail->pixelsWide() / 2 * 4;
         EXPECT_EQ(middle[0] > middle[2], each.red);
     }
+}
+
+// Packed rows as the file stores them: every sample, index and alpha varies, in no block-sized
+// pattern.
+testing::Bytes storedSamples(std::uint32_t width, std::uint32_t height, int colorType,
+                             int bitDepth) {
+    const int samples = colorType == PNG_COLOR_TYPE_RGB          ? 3
+                        : colorType == PNG_COLOR_TYPE_RGBA       ? 4
+                        : colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+                                                                 : 1;
+    const std::size_t rowBits = std::size_t{width} * samples * bitDepth;
+    testing::Bytes rows;
+    for (std::uint32_t y = 0; y < height; ++y) {
+        testing::Bytes row((rowBits + 7) / 8);
+        for (std::size_t bit = 0; bit < rowBits; bit += 8) {
+            row[bit / 8] = std::uint8_t(bit / 8 * 7 + y * 13 + (bit / 8 * y) % 37);
+        }
+        rows.insert(rows.end(), row.begin(), row.end());
+    }
+    return rows;
+}
+
+// Bands of rows that divide neither the picture nor the blocks, every layout the decoder turns
+// PNGs into, and the colour conversions it makes on the way.
+TEST_F(ThumbnailCacheTests, PNGThumbnailsAreExactlyThoseOfTheirWholeDecode) {
+    struct Case {
+        const char* name;
+        testing::PNGSpec spec;
+    };
+    const auto spec = [](int colorType, int bitDepth) {
+        return testing::pngSpec(1013, 877, colorType, bitDepth,
+                                storedSamples(1013, 877, colorType, bitDepth));
+    };
+    std::vector<Case> cases{{"grey", spec(PNG_COLOR_TYPE_GRAY, 8)},
+                            {"grey 16", spec(PNG_COLOR_TYPE_GRAY, 16)},
+                            {"grey alpha", spec(PNG_COLOR_TYPE_GRAY_ALPHA, 8)},
+                            {"rgb", spec(PNG_COLOR_TYPE_RGB, 8)},
+                            {"rgba 16", spec(PNG_COLOR_TYPE_RGBA, 16)},
+                            {"palette", spec(PNG_COLOR_TYPE_PALETTE, 4)},
+                            {"interlaced", spec(PNG_COLOR_TYPE_RGBA, 8)},
+                            {"profile", spec(PNG_COLOR_TYPE_RGBA, 8)},
+                            {"grey profile", spec(PNG_COLOR_TYPE_GRAY_ALPHA, 8)},
+                            {"stated gamma", spec(PNG_COLOR_TYPE_RGB, 8)}};
+    for (std::uint8_t index = 0; index < 16; ++index) {
+        cases[5].spec.palette.push_back({std::uint8_t(index * 16), std::uint8_t(255 - index), 90});
+        cases[5].spec.paletteAlphas.push_back(std::uint8_t(index * 17));
+    }
+    cases[6].spec.interlaced = true;
+    cases[7].spec.profile = testing::linearProfile(false);
+    cases[8].spec.profile = testing::linearProfile(true);
+    cases[9].spec.gamma = 1.0 / 1.8;
+    for (const auto& [name, png] : cases) {
+        SCOPED_TRACE(name);
+        const auto path = folder_.path() / "layout.png";
+        const auto file = testing::pngFile(png);
+        TestImages::writeBytes(path, file);
+        const auto thumbnail = ThumbnailCache::imageThumbnail(Url::fileUrl(path.string()), 200);
+        const auto expected = testing::WholeDecodeThumbnail::of(path, 200);
+        ASSERT_TRUE(thumbnail && expected);
+        ASSERT_EQ(thumbnail->pixelsWide(), 231u);
+        ASSERT_EQ(thumbnail->byteCount(), expected->byteCount());
+        EXPECT_TRUE(std::equal(thumbnail->data(), thumbnail->data() + thumbnail->byteCount(),
+                               expected->data()));
+
+        TestImages::writeBytes(path, {file.begin(), file.end() - 20});
+        EXPECT_FALSE(ThumbnailCache::imageThumbnail(Url::fileUrl(path.string()), 200))
+            << "a cut file gives no thumbnail, as its whole decode gives no picture";
+    }
+}
+
+TEST_F(ThumbnailCacheTests, APNGsThumbnailNeverHoldsItsPicture) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "this sanitizer's allocator zeroes what it hands out";
+#endif
+    // 46 MiB as RGBA, a small file.
+    const auto photo = writePNG("large.png", 4000, 3000);
+    const auto rise = testing::PeakResidentMemory::riseDuring(
+        [&] { EXPECT_TRUE(ThumbnailCache::imageThumbnail(photo, 200)); });
+    if (!rise) {
+        GTEST_SKIP() << "no resettable peak memory count";
+    }
+    EXPECT_LT(*rise, std::size_t{8} << 20);
 }
 
 TEST_F(ThumbnailCacheTests, UnreadableAndHostileFilesGiveNothingAndAreTriedAgain) {

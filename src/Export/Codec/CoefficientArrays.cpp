@@ -1,6 +1,7 @@
 #include "Export/Codec/CoefficientArrays.h"
 
 #include "Platform/LargeMemory.h"
+#include "Platform/MemoryPages.h"
 
 #include <jerror.h>
 
@@ -16,8 +17,10 @@ struct CoefficientArrays::Array {
     Array(const Array&) = delete;
     Array& operator=(const Array&) = delete;
 
-    // Rows from `startRow` on; nullptr when the library asks for more than it said it would.
-    virtual JBLOCKARRAY access(JDIMENSION startRow, JDIMENSION rowCount, bool writable) = 0;
+    // Rows from `startRow` on; nullptr when the library asks for more than it said it would, or
+    // for rows given back. While `drawing`, the rows above `startRow` may be given back.
+    virtual JBLOCKARRAY access(JDIMENSION startRow, JDIMENSION rowCount, bool writable,
+                               bool drawing) = 0;
 
     bool holds(JDIMENSION startRow, JDIMENSION rowCount) const {
         return rowCount <= rows && startRow <= rows - rowCount;
@@ -42,13 +45,31 @@ struct CoefficientArrays::EveryCoefficient : Array {
     }
     ~EveryCoefficient() override { LargeMemory::release(blocks, bytes); }
 
-    JBLOCKARRAY access(JDIMENSION startRow, JDIMENSION rowCount, bool) override {
-        return holds(startRow, rowCount) ? rowPointers.data() + startRow : nullptr;
+    JBLOCKARRAY access(JDIMENSION startRow, JDIMENSION rowCount, bool, bool drawing) override {
+        if (!holds(startRow, rowCount) || startRow < releasedRows) {
+            return nullptr;
+        }
+        if (drawing) {
+            releaseAbove(startRow);
+        }
+        return rowPointers.data() + startRow;
+    }
+
+    // Whole huge pages at a time, from where the last release ended: a page shared with a row
+    // still needed stays until that row goes too.
+    void releaseAbove(JDIMENSION row) {
+        const auto* end = reinterpret_cast<const std::uint8_t*>(rowPointers[row]);
+        if (end - releasedEnd >= std::ptrdiff_t{LargeMemory::hugePageSize}) {
+            releasedEnd = static_cast<const std::uint8_t*>(MemoryPages::release(releasedEnd, end));
+        }
+        releasedRows = row;
     }
 
     std::size_t bytes;
     JBLOCK* blocks;
     std::vector<JBLOCKROW> rowPointers;
+    JDIMENSION releasedRows = 0;
+    const std::uint8_t* releasedEnd = reinterpret_cast<const std::uint8_t*>(blocks);
 };
 
 struct CoefficientArrays::DCOnly : Array {
@@ -62,7 +83,7 @@ struct CoefficientArrays::DCOnly : Array {
         }
     }
 
-    JBLOCKARRAY access(JDIMENSION startRow, JDIMENSION rowCount, bool writable) override {
+    JBLOCKARRAY access(JDIMENSION startRow, JDIMENSION rowCount, bool writable, bool) override {
         if (rowCount > windowRows.size() || !holds(startRow, rowCount)) {
             return nullptr;
         }
@@ -145,7 +166,9 @@ jvirt_barray_ptr CoefficientArrays::request(j_common_ptr info, int, boolean,
 
 JBLOCKARRAY CoefficientArrays::access(j_common_ptr info, jvirt_barray_ptr handle,
                                       JDIMENSION startRow, JDIMENSION rowCount, boolean writable) {
-    JBLOCKARRAY rows = reinterpret_cast<Array*>(handle)->access(startRow, rowCount, writable);
+    const auto* self = static_cast<const CoefficientArrays*>(info->client_data);
+    JBLOCKARRAY rows =
+        reinterpret_cast<Array*>(handle)->access(startRow, rowCount, writable, self->drawing_);
     if (rows == nullptr) {
         ERREXIT(info, JERR_BAD_VIRTUAL_ACCESS);
     }

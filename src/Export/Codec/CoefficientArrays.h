@@ -18,7 +18,9 @@ namespace orlix {
 // drawn from its DC alone (a progressive JPEG at an eighth), only the DC, two bytes a block
 // instead of 128: the rows the library reads or writes then pass through a window of whole
 // blocks, whose other coefficients are never drawn, and the DCs round-trip exactly whatever scans
-// pass through.
+// pass through. A decompression that draws its picture once, after its last scan, may give every
+// coefficient back as it draws: it draws top to bottom and never returns, so the coefficients
+// shrink as the bitmap fills instead of both being held whole at once.
 class CoefficientArrays {
 public:
     enum class Kept { every, dcOnly };
@@ -32,6 +34,10 @@ public:
     // The component of each array the library asks for keeps what `kept` says at its index, every
     // coefficient beyond it; all of them together may take at most `limit` bytes.
     void install(jpeg_common_struct& library, std::vector<Kept> kept, std::size_t limit);
+    // Once every scan is read, before the first row is drawn: from then on the rows above the
+    // first one the library asks for go back to the system, and asking for one of them again is
+    // refused rather than read as zeros.
+    void startDrawing() { drawing_ = true; }
 
 private:
     struct Array;
@@ -47,6 +53,7 @@ private:
     std::vector<Kept> kept_;
     std::size_t limit_ = 0;
     std::size_t taken_ = 0;
+    bool drawing_ = false;
     std::vector<std::unique_ptr<Array>> arrays_;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Export/BitmapImageRep.h"
+#include "Export/BoxReducer.h"
 #include "Model/ImagePixelSize.h"
 
 #include <memory>
@@ -13,6 +14,9 @@ struct DecodedImage {
     std::shared_ptr<BitmapImageRep> bitmap;
     // The picture's own size in pixels, which the bitmap has unless it was decoded reduced.
     ImagePixelSize pixelSize;
+    // The blocks of pixels each of the bitmap's pixels averages, when it was averaged down while
+    // it was read.
+    BoxReducer::Factors boxFactors;
     // The size in points: pixels divided by the density of the same axis.
     double pointWidth = 0.0;
     double pointHeight = 0.0;

@@ -4,8 +4,6 @@
 #include "Export/Codec/JPEGDecoder.h"
 #include "Export/Codec/PNGDecoder.h"
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -40,6 +38,7 @@ DecodedImage sized(const DecodedBitmap& decoded) {
     DecodedImage image;
     image.bitmap = decoded.bitmap;
     image.pixelSize = decoded.pixelSize;
+    image.boxFactors = decoded.boxFactors;
     if (isUsable(decoded.xDotsPerInch) && isUsable(decoded.yDotsPerInch)) {
         image.xDensity = decoded.xDotsPerInch / pointsPerInch;
         image.yDensity = decoded.yDotsPerInch / pointsPerInch;
@@ -56,61 +55,49 @@ std::optional<DecodedImage> sizedIfRead(const std::optional<DecodedBitmap>& deco
     return sized(*decoded);
 }
 
-// A file that shrank since it was opened is read as far as it goes, and its decoder then finds it
-// truncated.
-std::vector<std::uint8_t> contentsOf(std::FILE* file) {
-    struct stat facts {};
-    ::fstat(::fileno(file), &facts);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(facts.st_size));
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-    return bytes;
-}
-
-bool startsAsJPEG(std::FILE* file) {
-    std::uint8_t start[sizeof jpegSignature];
-    const bool isJPEG = std::fread(start, 1, sizeof start, file) == sizeof start &&
-                        startsWith(start, jpegSignature);
+// The first bytes of the file, which tell its format; the file is read from its start again.
+std::vector<std::uint8_t> signatureOf(std::FILE* file) {
+    std::vector<std::uint8_t> start(sizeof pngSignature);
+    start.resize(std::fread(start.data(), 1, start.size(), file));
     std::rewind(file);
-    return isJPEG;
+    return start;
 }
 
 } // namespace
 
 std::optional<DecodedImage> ImageDecoder::decodeFile(const std::filesystem::path& path,
-                                                     std::uint32_t shortSideAtLeast) {
-    try {
-        const auto file = ImageFile::open(path);
-        if (!file) {
-            return std::nullopt;
-        }
-        // A JPEG is read as the library asks for it, which keeps a copy of the file out of the
-        // memory its decoding needs, and leaves unread what a reduced picture does not need.
-        if (startsAsJPEG(file.get())) {
-            return sizedIfRead(JPEGDecoder::decode(file.get(), shortSideAtLeast));
-        }
-        return decode(contentsOf(file.get()), shortSideAtLeast);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
+                                                     std::uint32_t shortSideAtLeast,
+                                                     const BoxReducer::FactorsFor& boxFactors) {
+    return decodePreview(path, shortSideAtLeast, std::nullopt, boxFactors);
 }
 
-std::optional<DecodedImage> ImageDecoder::decodePreview(const std::filesystem::path& path,
-                                                        std::uint32_t shortSideAtLeast,
-                                                        std::uint32_t embeddedSideAtLeast) {
+std::optional<DecodedImage>
+ImageDecoder::decodePreview(const std::filesystem::path& path, std::uint32_t shortSideAtLeast,
+                            std::optional<std::uint32_t> embeddedSideAtLeast,
+                            const BoxReducer::FactorsFor& boxFactors) {
     try {
         const auto file = ImageFile::open(path);
         if (!file) {
             return std::nullopt;
         }
-        if (startsAsJPEG(file.get())) {
+        // Both formats are read as their libraries ask for it, which keeps a copy of the file out
+        // of the memory decoding needs, and leaves unread what a reduced picture does not need. A
+        // file that shrinks meanwhile is found truncated.
+        const auto signature = signatureOf(file.get());
+        if (startsWith(signature, pngSignature)) {
+            return sizedIfRead(PNGDecoder::decode(file.get(), boxFactors));
+        }
+        if (!startsWith(signature, jpegSignature)) {
+            return std::nullopt;
+        }
+        if (embeddedSideAtLeast) {
             if (auto embedded =
-                    sizedIfRead(JPEGDecoder::embeddedThumbnail(file.get(), embeddedSideAtLeast))) {
+                    sizedIfRead(JPEGDecoder::embeddedThumbnail(file.get(), *embeddedSideAtLeast))) {
                 return embedded;
             }
             std::rewind(file.get());
-            return sizedIfRead(JPEGDecoder::decode(file.get(), shortSideAtLeast));
         }
-        return decode(contentsOf(file.get()), shortSideAtLeast);
+        return sizedIfRead(JPEGDecoder::decode(file.get(), shortSideAtLeast));
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Export/BoxReducer.h"
 #include "Export/Codec/DecodedImage.h"
 
 #include <cstdint>
@@ -19,19 +20,24 @@ namespace orlix {
 // with nullopt: a truncated file is never half read.
 //
 // A caller that needs only a small picture passes the shorter side it must keep: formats that can
-// decode at a reduced scale (JPEG, in eighths) then do, never below that side.
+// decode at a reduced scale (JPEG, in eighths) then do, never below that side. It may also pass
+// the blocks it would average the picture down in: a PNG that is not interlaced then comes back
+// averaged in them (the image's `boxFactors`), exactly as BoxReducer would average its whole
+// decode, which is never held.
 class ImageDecoder {
 public:
     static std::optional<DecodedImage> decodeFile(const std::filesystem::path& path,
-                                                  std::uint32_t shortSideAtLeast = 0);
+                                                  std::uint32_t shortSideAtLeast = 0,
+                                                  const BoxReducer::FactorsFor& boxFactors = {});
     static std::optional<DecodedImage> decode(std::span<const std::uint8_t> bytes,
                                               std::uint32_t shortSideAtLeast = 0);
-    // A small picture to show for the file: the one a JPEG carries of itself for previews when it
-    // has one whose shorter side is at least `embeddedSideAtLeast` (its size is then the whole
-    // picture's), else the file decoded as `decodeFile` does with `shortSideAtLeast`.
-    static std::optional<DecodedImage> decodePreview(const std::filesystem::path& path,
-                                                     std::uint32_t shortSideAtLeast,
-                                                     std::uint32_t embeddedSideAtLeast);
+    // A small picture to show for the file: the one a JPEG carries of itself for previews when
+    // `embeddedSideAtLeast` is given and it has one whose shorter side is at least that long (its
+    // size is then the whole picture's), else the file decoded as `decodeFile` decodes it.
+    static std::optional<DecodedImage>
+    decodePreview(const std::filesystem::path& path, std::uint32_t shortSideAtLeast,
+                  std::optional<std::uint32_t> embeddedSideAtLeast,
+                  const BoxReducer::FactorsFor& boxFactors = {});
 };
 
 } // namespace orlix

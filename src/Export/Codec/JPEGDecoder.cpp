@@ -261,7 +261,9 @@ void readPixels(JPEGReadJob& job) {
         return;
     }
     keepCoefficients(job, {});
+    // A file of several scans is read whole before the first row is drawn.
     jpeg_start_decompress(&decompressor);
+    job.coefficients.startDrawing();
     readRows(job);
     jpeg_finish_decompress(&decompressor);
 }
