@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,10 @@ int main(int argc, char** argv) {
         std::cout << orlix::CommandLine::answer(commandLine.request) << std::flush;
         return std::cout ? 0 : 1;
     }
-    const orlix::FontDatabaseWarmUp fonts;
+    auto fonts = std::make_unique<orlix::FontDatabaseWarmUp>();
     int qtArgumentCount = 1;
     QApplication application(qtArgumentCount, argv);
+    fonts.reset();
     QApplication::setApplicationName(QStringLiteral("Orlix"));
     QApplication::setApplicationVersion(QStringLiteral(ORLIX_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("co.corvendal.Orlix"));

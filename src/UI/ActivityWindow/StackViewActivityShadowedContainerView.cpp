@@ -39,6 +39,9 @@ void StackViewActivityShadowedContainerView::paintEvent(QPaintEvent*) {
         tile_.fill(Qt::transparent);
         QPainter tilePainter(&tile_);
         drawShadow(tilePainter, QRect(0, 0, tiledSide, tiledSide));
+        tilePainter.end();
+        const QImage image = tile_.toImage();
+        middle_ = QColor::fromRgba(image.pixel(image.width() / 2, image.height() / 2));
     }
     const int middleWidth = width() - 2 * cornerSide;
     const int middleHeight = height() - 2 * cornerSide;
@@ -50,11 +53,15 @@ void StackViewActivityShadowedContainerView::paintEvent(QPaintEvent*) {
     const int tileLengths[] = {cornerSide, 1, cornerSide};
     for (int row = 0; row < 3; ++row) {
         for (int column = 0; column < 3; ++column) {
+            const QRectF target(columns[column], rows[row], columnWidths[column], rowHeights[row]);
+            // The middle is one colour: filled, not stretched from a pixel.
+            if (row == 1 && column == 1) {
+                painter.fillRect(target, middle_);
+                continue;
+            }
             const QRectF source(tileStarts[column] * ratio, tileStarts[row] * ratio,
                                 tileLengths[column] * ratio, tileLengths[row] * ratio);
-            painter.drawPixmap(
-                QRectF(columns[column], rows[row], columnWidths[column], rowHeights[row]), tile_,
-                source);
+            painter.drawPixmap(target, tile_, source);
         }
     }
 }

@@ -27,6 +27,7 @@ private:
     // The shadow of the smallest view drawn in pieces, whose corners and middle lines make any
     // larger one.
     QPixmap tile_;
+    QColor middle_;
     QColor outerBorderColor_{0, 0, 0, qRound(0.01 * 255)};
     QColor innerOuterBorderColor_{0, 0, 0, qRound(0.02 * 255)};
     QColor innerBorderColor_{0, 0, 0, qRound(0.03 * 255)};
