@@ -87,7 +87,8 @@ test-drop: build
 test-asan: deps
 	$(call configure,$(ASAN_DIR),-DORLIX_SANITIZE=address)
 	cmake --build $(ASAN_DIR) -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+		UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE drop-end-to-end
 
 test-tsan: deps

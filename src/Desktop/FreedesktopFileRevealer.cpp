@@ -1,8 +1,10 @@
 #include "Desktop/FreedesktopFileRevealer.h"
 
+#include "Platform/ChildProcess.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDesktopServices>
+#include <QGuiApplication>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -18,6 +20,8 @@ namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.FileManager1");
 const QString kObjectPath = QStringLiteral("/org/freedesktop/FileManager1");
+// setsid ends as soon as it has forked; a setsid that does not is left as a zombie, not waited on.
+constexpr std::chrono::milliseconds kSetsidLimit{1000};
 
 int timeoutMilliseconds() {
     return static_cast<int>(FreedesktopFileRevealer::kCallTimeout.count());
@@ -50,8 +54,18 @@ std::vector<FolderGroup> groupedByFolder(const std::vector<Url>& urls) {
     return groups;
 }
 
+// xdg-open, which the desktop's own services would run too, left to itself by setsid --fork so
+// that it outlives Orlix as no child of it. A platform without a screen has nowhere to show it.
 void openInDefaultApplication(const std::filesystem::path& folder) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder.string())));
+    const auto platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
+        return;
+    }
+    const auto uri = QUrl::fromLocalFile(QString::fromStdString(folder.string())).toEncoded();
+    const pid_t setsid = ChildProcess::spawn({"setsid", "--fork", "xdg-open", uri.toStdString()});
+    if (setsid > 0) {
+        ChildProcess::reap(setsid, kSetsidLimit);
+    }
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #include "Export/ImageUtilsConnection.h"
 
 #include "Export/ImageUtilsSocketFolder.h"
+#include "Platform/ChildProcess.h"
 #include "Platform/ProcessStatus.h"
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -25,8 +25,6 @@
 #include <system_error>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace orlix {
 
@@ -252,16 +250,6 @@ int connectTo(const ServiceInstance& instance, int& error, LivenessWatch& watch)
     }
 }
 
-// True once `pid` has ended (and is reaped) or is not our child any more.
-bool hasExited(pid_t pid) {
-    int status = 0;
-    pid_t result;
-    do {
-        result = ::waitpid(pid, &status, WNOHANG);
-    } while (result < 0 && errno == EINTR);
-    return result != 0;
-}
-
 void killAndReap(pid_t pid) {
     ::kill(pid, SIGKILL);
     int status = 0;
@@ -308,40 +296,8 @@ std::filesystem::path serviceExecutable(const ServiceState& service) {
 // needs no death signal: PR_SET_PDEATHSIG would fire when the thread that spawned it ends, which
 // for an export worker thread is long before the process does.
 pid_t spawnService(const std::filesystem::path& program, const std::string& socketPath) {
-    const std::string parent = std::to_string(::getpid());
-    std::vector<std::string> arguments = {program.string(), "--socket", socketPath, "--parent",
-                                          parent};
-    std::vector<char*> argv;
-    for (auto& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    if (::posix_spawn_file_actions_init(&actions) != 0) {
-        return -1;
-    }
-    if (::posix_spawnattr_init(&attributes) != 0) {
-        ::posix_spawn_file_actions_destroy(&actions);
-        return -1;
-    }
-    // Descriptors opened by code that forgot O_CLOEXEC must not leak into the service either.
-    ::posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    ::posix_spawnattr_setsigmask(&attributes, &none);
-    ::posix_spawnattr_setsigdefault(&attributes, &all);
-    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    pid_t pid = -1;
-    const int result =
-        ::posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
-    ::posix_spawnattr_destroy(&attributes);
-    ::posix_spawn_file_actions_destroy(&actions);
-    return result == 0 ? pid : -1;
+    return ChildProcess::spawn(
+        {program.string(), "--socket", socketPath, "--parent", std::to_string(::getpid())});
 }
 
 // Starts a service and waits until it greets; a connection to it, or nothing. Caller holds the
@@ -369,7 +325,7 @@ std::optional<Connection> startService(ServiceState& service) {
         if (descriptor >= 0) {
             return Connection{descriptor, instance};
         }
-        if (hasExited(pid)) {
+        if (ChildProcess::hasExited(pid)) {
             ::unlink(socketPath->c_str());
             service.current.reset();
             return std::nullopt;
@@ -387,7 +343,7 @@ std::optional<Connection> startService(ServiceState& service) {
 std::optional<Connection> connectToService() {
     ServiceState& service = state();
     std::lock_guard lock(service.mutex);
-    if (service.current && hasExited(service.current->pid)) {
+    if (service.current && ChildProcess::hasExited(service.current->pid)) {
         // It died on its own; its calls in flight fail by themselves.
         ::unlink(service.current->socketPath.c_str());
         service.current.reset();
@@ -505,7 +461,7 @@ void ImageUtilsConnection::terminate() noexcept {
         if (!instance) {
             return;
         }
-        if (!hasExited(instance->pid)) {
+        if (!ChildProcess::hasExited(instance->pid)) {
             LivenessWatch watch(instance, Clock::now() + terminateReplyTimeout, false);
             int error = 0;
             Descriptor socket(connectTo(*instance, error, watch));
@@ -519,7 +475,7 @@ void ImageUtilsConnection::terminate() noexcept {
                 }
             }
             const auto deadline = Clock::now() + terminateExitTimeout;
-            while (!hasExited(instance->pid)) {
+            while (!ChildProcess::hasExited(instance->pid)) {
                 if (Clock::now() >= deadline) {
                     killAndReap(instance->pid);
                     break;

@@ -90,6 +90,8 @@ TEST_F(ImageUtilsClientTests, RealQuantisationGivesAFittingPaletteForEveryLayout
 TEST_F(ImageUtilsClientTests, ABitmapNobodyElseHoldsGoesAsItsRequestIsWritten) {
 #if defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "this sanitizer's allocator zeroes what it hands out";
+#elif defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "this sanitizer's allocator holds what is freed in quarantine";
 #endif
     ImageUtilsClient::terminate();
     testing::ScopedEnvironment fake("ORLIX_FAKE_REPLY", "palette-of-10");
@@ -126,6 +128,11 @@ TEST_F(ImageUtilsClientTests, AFailedRecompressionIsAFailure) {
 class HangingServiceTests : public ImageUtilsClientTests {
 protected:
     HangingServiceTests() { ImageUtilsConnection::setLivenessCheckInterval(interval); }
+    // The service goes first: one still waiting on its request could write its mark again.
+    ~HangingServiceTests() override {
+        ImageUtilsClient::terminate();
+        std::filesystem::remove(mark);
+    }
 
     // One quantise or Zopfli call, its outcome as a cancellable result's kind.
     Kind callOnce(bool zopfli, const ImageUtilsClient::ShouldContinue& goesOn) {
