@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Orlix"));
     QApplication::setApplicationVersion(QStringLiteral(ORLIX_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("co.corvendal.Orlix"));
-    QApplication::setWindowIcon(orlix::ApplicationBundle::applicationIcon());
+    QApplication::setWindowIcon(orlix::ApplicationBundle::windowIcon());
     orlix::OrlixApplication orlix(commandLine);
     return orlix.run(application);
 }

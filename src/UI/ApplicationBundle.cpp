@@ -61,6 +61,11 @@ QIcon ApplicationBundle::applicationIcon() {
     return iconOfSizes(QStringLiteral(":/orlix/icons/%1.png"), {16, 22, 24, 32, 48, 64, 128, 256});
 }
 
+QIcon ApplicationBundle::windowIcon() {
+    registerResourcesOnce();
+    return iconOfSizes(QStringLiteral(":/orlix/icons/%1.png"), {16, 22, 24, 32, 48, 64, 128});
+}
+
 QIcon ApplicationBundle::generalPreferencesIcon() {
     registerResourcesOnce();
     return iconOfSizes(QStringLiteral(":/orlix/icons/general-preferences-%1.png"),

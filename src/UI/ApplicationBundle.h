@@ -21,8 +21,12 @@ struct ApplicationBundle {
 
     // Orlix's own.
     static ApplicationBundle main();
-    // The icon drawn for Orlix, in the sizes its windows use.
+    // The icon drawn for Orlix, up to the size the about window shows it at on a dense screen.
     static QIcon applicationIcon();
+    // The same icon in the sizes a window manager shows beside a window's title or in a window
+    // list. X copies every size of a window's icon to the display server as it is made, and the
+    // largest size alone would be more than all of the others together.
+    static QIcon windowIcon();
     // Orlix's own icon of its general preferences, for a desktop whose icon theme has none.
     static QIcon generalPreferencesIcon();
 };

@@ -39,7 +39,6 @@ TEST(AboutWindowTests, TheVersionLineNeedsBothTheVersionAndTheBuild) {
 }
 
 TEST(AboutWindowTests, OrlixShowsItsBuildItsIconAndTheLicencesOfWhatItIsBuiltOn) {
-    QApplication::setWindowIcon(ApplicationBundle::applicationIcon());
     const AboutWindowController about;
     const QString version = about.applicationVersionLabel()->text();
     EXPECT_TRUE(version.startsWith(QStringLiteral("Version " ORLIX_VERSION " (")))
@@ -47,6 +46,11 @@ TEST(AboutWindowTests, OrlixShowsItsBuildItsIconAndTheLicencesOfWhatItIsBuiltOn)
     EXPECT_TRUE(version.endsWith(QStringLiteral(")")));
     EXPECT_FALSE(about.applicationIconImageView()->pixmap().isNull());
     EXPECT_GE(ApplicationBundle::applicationIcon().actualSize(QSize(256, 256)).width(), 256);
+    // Every size of a window's icon is sent to the display server with each window.
+    for (const QSize& size : ApplicationBundle::windowIcon().availableSizes()) {
+        EXPECT_LE(size.width(), 128);
+    }
+    EXPECT_GE(ApplicationBundle::windowIcon().actualSize(QSize(128, 128)).width(), 128);
 
     const QString credits = about.creditsTextView()->toPlainText();
     for (const char* library : {"Qt 6", "libpng", "libjpeg-turbo", "zlib", "Little CMS", "libplist",
@@ -54,7 +58,6 @@ TEST(AboutWindowTests, OrlixShowsItsBuildItsIconAndTheLicencesOfWhatItIsBuiltOn)
         EXPECT_TRUE(credits.contains(QString::fromUtf8(library))) << library;
     }
     EXPECT_TRUE(credits.contains(QStringLiteral("orlix-image-utils")));
-    QApplication::setWindowIcon(QIcon());
 }
 
 TEST(AboutWindowTests, ALongCopyrightWrapsInsideTheWindowsWidth) {

@@ -137,16 +137,22 @@ TEST_F(ActivityWindowTests, RowsAppearWhenStartedFollowTheirTaskAndGoTwoSecondsA
     settle(100ms);
     EXPECT_FALSE(controller_->row(identifier));
     EXPECT_EQ(delegate_->removed, std::vector<Uuid>{identifier});
-    // The view shrinks away, so what lies below it moves up instead of jumping.
-    ASSERT_EQ(rowViews().size(), 1);
-    const auto* collapsing = rowViews().front()->findChild<QPropertyAnimation*>();
+    // The row leaves at once and a gap of its height closes, so what lies below it moves up
+    // instead of jumping.
+    EXPECT_TRUE(!row->view() || row->view()->isHidden());
+    EXPECT_EQ(controller_->activityStack()->layout()->indexOf(row->view()), -1);
+    const auto* gap = controller_->activityStack()->findChild<QWidget*>("collapsingRowGap");
+    ASSERT_TRUE(gap);
+    EXPECT_EQ(controller_->activityStack()->layout()->indexOf(gap), 1) << "in the row's place";
+    const auto* collapsing = gap->findChild<QPropertyAnimation*>();
     ASSERT_TRUE(collapsing);
-    EXPECT_EQ(collapsing->propertyName(), "maximumHeight");
+    EXPECT_EQ(collapsing->propertyName(), "minimumHeight");
+    EXPECT_GT(collapsing->startValue().toInt(), 0);
     EXPECT_EQ(collapsing->endValue().toInt(), 0);
     EXPECT_EQ(collapsing->duration(), 300);
     settle(300ms);
-    EXPECT_TRUE(row->view()->isHidden());
-    EXPECT_EQ(controller_->activityStack()->layout()->indexOf(row->view()), -1);
+    settle();
+    EXPECT_FALSE(controller_->activityStack()->findChild<QWidget*>("collapsingRowGap"));
 }
 
 TEST_F(ActivityWindowTests, SecondFinishAndReplacedRowsLeaveNothingBehind) {

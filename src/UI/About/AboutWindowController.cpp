@@ -3,7 +3,6 @@
 #include "UI/Common/WindowPresentation.h"
 #include "UI/LocalizedText.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
@@ -78,7 +77,7 @@ void AboutWindowController::loadWindow() {
 }
 
 void AboutWindowController::windowDidLoad(const ApplicationBundle& bundle) {
-    const QIcon icon = QApplication::windowIcon();
+    const QIcon icon = ApplicationBundle::applicationIcon();
     if (!icon.isNull()) {
         applicationIconImageView_->setPixmap(
             icon.pixmap(QSize(iconSize, iconSize), window_->devicePixelRatioF()));

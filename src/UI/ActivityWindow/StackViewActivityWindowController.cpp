@@ -340,27 +340,31 @@ void StackViewActivityWindowController::remove(
 }
 
 void StackViewActivityWindowController::collapse(
-    std::shared_ptr<StackViewActivityItemViewController> row) {
+    const std::shared_ptr<StackViewActivityItemViewController>& row) {
     QWidget* view = row->view();
     if (!view) {
         return;
     }
-    // The row shrinks to nothing, so the rows below it and the window's bottom edge move to their
-    // new places instead of jumping there.
-    auto* animation = new QPropertyAnimation(view, "maximumHeight", view);
+    // The row leaves at once and an empty gap of its height closes, so the rows below it and the
+    // window's bottom edge move to their new places instead of jumping there. Only the gap is laid
+    // out again on each frame, not the row's texts and pictures.
+    const int index = activityStackLayout_->indexOf(view);
+    if (index < 0) {
+        return;
+    }
+    auto* gap = new QWidget(activityStackView_);
+    gap->setObjectName(QStringLiteral("collapsingRowGap"));
+    gap->setMinimumHeight(view->height());
+    activityStackLayout_->insertWidget(index, gap);
+    activityStackLayout_->removeWidget(view);
+    view->hide();
+    auto* animation = new QPropertyAnimation(gap, "minimumHeight", gap);
     animation->setDuration(
         int(std::chrono::duration_cast<std::chrono::milliseconds>(fadeDuration).count()));
-    animation->setStartValue(view->height());
+    animation->setStartValue(gap->minimumHeight());
     animation->setEndValue(0);
     animation->start(QAbstractAnimation::DeleteWhenStopped);
-    // The row owns its view: it is kept until the view has gone.
-    MainQueue::asyncAfter(fadeDuration, [weakSelf = weak_from_this(), row = std::move(row)] {
-        const auto self = weakSelf.lock();
-        if (self && row->view()) {
-            self->activityStackLayout_->removeWidget(row->view());
-            row->view()->hide();
-        }
-    });
+    MainQueue::asyncAfter(fadeDuration, [gap = QPointer<QWidget>(gap)] { delete gap.data(); });
 }
 
 void StackViewActivityWindowController::showDetailViewChanged(bool show) {

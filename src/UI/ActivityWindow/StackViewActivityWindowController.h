@@ -75,7 +75,7 @@ private:
     void remove(const Uuid& identifier,
                 const std::shared_ptr<StackViewActivityItemViewController>& row);
     // Takes a row's view out of the stack with a 0.3 s animation.
-    void collapse(std::shared_ptr<StackViewActivityItemViewController> row);
+    void collapse(const std::shared_ptr<StackViewActivityItemViewController>& row);
     void setHeaderState(const Notification& notification, bool completed);
     void showDetailViewChanged(bool show);
 
