@@ -1,7 +1,6 @@
 #include "Platform/LargeMemory.h"
 
 #include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -19,13 +18,8 @@ std::size_t roundedUp(std::size_t bytes, std::size_t unit) {
     return (bytes + unit - 1) / unit * unit;
 }
 
-std::size_t systemPageSize() {
-    static const auto size = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    return size;
-}
-
-// A mapping of whole small pages that starts on a huge page, so that every huge page it spans
-// lies wholly inside it; nullptr when there is none.
+// A mapping of `length`, a whole number of huge pages, that starts on a huge page; nullptr when
+// there is none.
 void* mapAligned(std::size_t length) {
     const std::size_t huge = LargeMemory::hugePageSize;
     void* mapped = ::mmap(nullptr, length + huge, PROT_READ | PROT_WRITE,
@@ -83,7 +77,9 @@ void* LargeMemory::allocate(std::size_t bytes) noexcept {
     if (bytes > std::numeric_limits<std::size_t>::max() - 2 * hugePageSize) {
         return nullptr;
     }
-    const std::size_t length = roundedUp(bytes, systemPageSize());
+    // Whole huge pages: the system maps a huge page only where the mapping spans all of it, and a
+    // block's last part would otherwise take a fault for each of its small pages, up to 511.
+    const std::size_t length = roundedUp(bytes, hugePageSize);
     auto& all = blocks();
     try {
         const std::lock_guard lock(all.mutex);

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <string>
 
 namespace orlix {
 namespace {
@@ -46,6 +50,37 @@ TEST(LargeMemoryTests, KeptBlocksAreZeroedWhenReusedAndGoneAfterATrim) {
         }
     }
     LargeMemory::trim();
+}
+
+long minorFaults() {
+    rusage usage{};
+    ::getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_minflt;
+}
+
+// A block whose size is not a whole number of huge pages must still lie in huge pages to its end:
+// a part the system maps in small pages costs a fault for every one of them.
+TEST(LargeMemoryTests, ABlockLiesInHugePagesToItsEnd) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizer's own memory takes faults of its own";
+#endif
+    std::string mode;
+    std::getline(std::ifstream("/sys/kernel/mm/transparent_hugepage/enabled"), mode);
+    if (mode.find("[never]") != std::string::npos || mode.empty()) {
+        GTEST_SKIP() << "the system gives no huge pages";
+    }
+    LargeMemory::trim();
+    constexpr std::size_t bytes = LargeMemory::hugePageSize * 2 + LargeMemory::hugePageSize * 3 / 4;
+    auto* block = static_cast<std::uint8_t*>(LargeMemory::allocate(bytes));
+    ASSERT_NE(block, nullptr);
+    const long before = minorFaults();
+    for (std::size_t offset = 0; offset < bytes; offset += 4096) {
+        block[offset] = 1;
+    }
+    const long faults = minorFaults() - before;
+    LargeMemory::release(block, bytes);
+    LargeMemory::trim();
+    EXPECT_LT(faults, 64) << "a fault a huge page, not one a small page of the last";
 }
 
 } // namespace
