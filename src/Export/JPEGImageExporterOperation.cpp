@@ -2,6 +2,7 @@
 
 #include "Export/JPEGCompressor.h"
 #include "Export/JPEGQualityCalculator.h"
+#include "Platform/LargeMemory.h"
 #include "Platform/UserDefaults.h"
 #include "Shared/SharedDefinitions.h"
 
@@ -20,7 +21,7 @@ std::uint8_t JPEGImageExporterOperation::quality(const BitmapImageRepWithMetadat
 
 void JPEGImageExporterOperation::exportImage() {
     using Status = JPEGExportStatus::Kind;
-    const auto image = readImage();
+    auto image = readImage();
     if (!image) {
         return;
     }
@@ -30,13 +31,28 @@ void JPEGImageExporterOperation::exportImage() {
         return endCancelled();
     }
     report(Status::generatingJPEG);
+    const auto metadata = image->metadata();
+    auto bitmap = image->bitmapImageRep();
+    // Nothing reads the pixels after the encoder: unless something else holds them, the rows it
+    // has taken in go back to the system while it fills its coefficients, so the two need not be
+    // held whole at once, nor their memory be fresh.
+    image.reset();
+    exportItem()->releaseResizedImage();
+    std::uint32_t released = 0;
+    const std::uint32_t rowsAtOnce =
+        std::max<std::uint32_t>(1, std::uint32_t(LargeMemory::hugePageSize /
+                                                 std::max<std::size_t>(1, bitmap->bytesPerRow())));
+    const auto rowsTaken = [&](std::uint32_t taken) {
+        if (taken - released >= rowsAtOnce || taken == bitmap->pixelsHigh()) {
+            BitmapImageRep::discardRows(bitmap, released, taken);
+            released = taken;
+        }
+    };
     // The bitmap's rows are packed, so its bytes are the encoder's input as they stand.
-    const auto& bitmap = *image->bitmapImageRep();
-    const auto& metadata = image->metadata();
     const auto encoded =
-        compressJPEG({bitmap.data(), bitmap.byteCount()}, chosenQuality, bitmap.pixelsWide(),
-                     bitmap.pixelsHigh(), metadata.greyscale, metadata.hasAlpha,
-                     metadata.pixelDensity.xDensity, metadata.pixelDensity.yDensity);
+        compressJPEG({bitmap->data(), bitmap->byteCount()}, chosenQuality, bitmap->pixelsWide(),
+                     bitmap->pixelsHigh(), metadata.greyscale, metadata.hasAlpha,
+                     metadata.pixelDensity.xDensity, metadata.pixelDensity.yDensity, rowsTaken);
     if (!encoded) {
         return fail(JPEGExportError::Kind::jpegCreationFailed);
     }

@@ -1,7 +1,9 @@
 #include "Export/JPEGCompressor.h"
 #include "Export/JPEGImageExporter.h"
 #include "ExportTestFixture.h"
+#include "Platform/LargeMemory.h"
 #include "Platform/UserDefaults.h"
+#include "Support/PeakResidentMemory.h"
 #include "Support/ReferenceQuality.h"
 #include "Support/TestImages.h"
 
@@ -80,6 +82,43 @@ TEST_F(JPEGExportTests, ExportIsThePlainPipelinesQualityAndBytes) {
         colour, std::uint8_t(testing::ReferenceQuality::quality(bitmap)), bitmap.pixelsWide(),
         bitmap.pixelsHigh(), false, false, density.xDensity, density.yDensity);
     std::ifstream written(inputs / "crop-orlix.jpg", std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(written), {}};
+    EXPECT_TRUE(expected && bytes == *expected);
+}
+
+// The encoder holds every coefficient of a progressive file until its last scan: the bitmap's
+// rows it has taken in go meanwhile, so that the two are never both whole, and the file is the
+// one the whole bitmap gives.
+TEST_F(JPEGExportTests, TheRowsTheEncoderHasTakenInGoBeforeItsLastScan) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "this sanitizer's allocator zeroes what it hands out";
+#elif defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "this sanitizer's allocator holds what is freed in quarantine";
+#endif
+    // Read a row at a time: 24 MiB of RGB, and as much again of coefficients at 4:2:0.
+    const auto input = inputs / "wide.png";
+    TestImages::writePNG(input, 4096, 2048, TestImages::blocks);
+    UserDefaults::standardUserDefaults()->setObject(75, "OXForcedJPEGQuality");
+    const auto exportItem = item(input, noResize());
+    // What writing the input kept would serve the export without a rise.
+    LargeMemory::trim();
+    const auto rise = testing::PeakResidentMemory::riseDuring(
+        [&] { EXPECT_EQ(run(exportItem).back().kind, Status::succeeded); });
+    if (!rise) {
+        GTEST_SKIP() << "no resettable peak memory count";
+    }
+    EXPECT_LT(*rise, std::size_t{48} << 20)
+        << "the bitmap and the coefficients are never both whole";
+
+    // No row went before the encoder had it.
+    const auto decoded = BitmapImageRepWithMetadata::load(Url::fileUrl(input));
+    ASSERT_TRUE(decoded);
+    const BitmapImageRep& bitmap = *decoded->bitmapImageRep();
+    const auto& metadata = decoded->metadata();
+    const auto expected =
+        compressJPEG({bitmap.data(), bitmap.byteCount()}, 75, bitmap.pixelsWide(),
+                     bitmap.pixelsHigh(), metadata.greyscale, metadata.hasAlpha, 1.0, 1.0);
+    std::ifstream written(inputs / "wide-orlix.jpg", std::ios::binary);
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(written), {}};
     EXPECT_TRUE(expected && bytes == *expected);
 }

@@ -89,6 +89,7 @@ struct JPEGImage {
     std::uint32_t height;
     double xDensity;
     double yDensity;
+    const std::function<void(std::uint32_t)>* rowsTaken;
 };
 
 // The compressor and everything the library writes through, kept outside the function that holds
@@ -173,6 +174,9 @@ void compress(JPEGJob& job) {
     while (compressor.next_scanline < compressor.image_height) {
         JSAMPROW row = samplesOfRow(job, compressor.next_scanline);
         jpeg_write_scanlines(&compressor, &row, 1);
+        if (*job.image.rowsTaken) {
+            (*job.image.rowsTaken)(compressor.next_scanline);
+        }
     }
     jpeg_finish_compress(&compressor);
 }
@@ -195,7 +199,8 @@ bool fitsTheWriter(std::uint32_t width, std::uint32_t height, int inputSamples) 
 
 bool encodeJPEG(const std::uint8_t* pixels, bool greyscale, bool hasAlpha, std::uint8_t quality,
                 std::uint32_t width, std::uint32_t height, unsigned char** outputData,
-                unsigned long* outputLength, double xDensity, double yDensity) {
+                unsigned long* outputLength, double xDensity, double yDensity,
+                const std::function<void(std::uint32_t rowsTaken)>& rowsTaken) {
     *outputData = nullptr;
     *outputLength = 0;
     const int components = greyscale ? 1 : 3;
@@ -204,7 +209,7 @@ bool encodeJPEG(const std::uint8_t* pixels, bool greyscale, bool hasAlpha, std::
     }
     try {
         JPEGJob job({pixels, components, components + (hasAlpha ? 1 : 0), quality, width, height,
-                     xDensity, yDensity});
+                     xDensity, yDensity, &rowsTaken});
         if (!compressWithRecovery(job)) {
             return false;
         }

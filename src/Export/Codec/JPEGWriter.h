@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace orlix {
 
@@ -10,9 +11,11 @@ namespace orlix {
 // A density (pixels per point) other than 1 on both axes is recorded as dots per inch.
 // On success `outputData` holds the file, malloc'd, which the caller releases with free(); on
 // failure (a library error, a dimension over 65500, or an input over 4 GiB) it is null and
-// `outputLength` is 0.
+// `outputLength` is 0. `rowsTaken`, when given, learns after each row how many rows from the
+// top the encoder has taken in and will not read again.
 bool encodeJPEG(const std::uint8_t* pixels, bool greyscale, bool hasAlpha, std::uint8_t quality,
                 std::uint32_t width, std::uint32_t height, unsigned char** outputData,
-                unsigned long* outputLength, double xDensity, double yDensity);
+                unsigned long* outputLength, double xDensity, double yDensity,
+                const std::function<void(std::uint32_t rowsTaken)>& rowsTaken = {});
 
 } // namespace orlix
