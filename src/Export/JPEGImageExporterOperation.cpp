@@ -39,9 +39,9 @@ void JPEGImageExporterOperation::exportImage() {
     image.reset();
     exportItem()->releaseResizedImage();
     std::uint32_t released = 0;
-    const std::uint32_t rowsAtOnce =
-        std::max<std::uint32_t>(1, std::uint32_t(LargeMemory::hugePageSize /
-                                                 std::max<std::size_t>(1, bitmap->bytesPerRow())));
+    // A huge page's worth at a time, so that each return is whole pages, few of them split.
+    const auto rowsAtOnce = std::max<std::uint32_t>(
+        1, std::uint32_t(LargeMemory::hugePageSize / bitmap->bytesPerRow()));
     const auto rowsTaken = [&](std::uint32_t taken) {
         if (taken - released >= rowsAtOnce || taken == bitmap->pixelsHigh()) {
             BitmapImageRep::discardRows(bitmap, released, taken);

@@ -1,6 +1,7 @@
 #include "Platform/LargeMemory.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,8 +19,20 @@ std::size_t roundedUp(std::size_t bytes, std::size_t unit) {
     return (bytes + unit - 1) / unit * unit;
 }
 
-// A mapping of `length`, a whole number of huge pages, that starts on a huge page; nullptr when
-// there is none.
+// The length of the block for `bytes`. The system maps a huge page only where the mapping spans
+// all of it, so a block's last part lies in small pages unless the block ends on a huge page. On a
+// virtual machine a huge page costs about what a quarter of its small pages cost one at a time
+// (memory the host backs anew either way): a last part that long ends the block on a huge page, a
+// shorter one stays in small pages and holds no more memory than it uses.
+std::size_t blockLength(std::size_t bytes) {
+    static const auto smallPage = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t huge = LargeMemory::hugePageSize;
+    const std::size_t pages = roundedUp(bytes, smallPage);
+    return pages % huge >= huge / 4 ? roundedUp(pages, huge) : pages;
+}
+
+// A mapping of whole small pages that starts on a huge page, so that every huge page it spans
+// lies wholly inside it; nullptr when there is none.
 void* mapAligned(std::size_t length) {
     const std::size_t huge = LargeMemory::hugePageSize;
     void* mapped = ::mmap(nullptr, length + huge, PROT_READ | PROT_WRITE,
@@ -77,9 +90,7 @@ void* LargeMemory::allocate(std::size_t bytes) noexcept {
     if (bytes > std::numeric_limits<std::size_t>::max() - 2 * hugePageSize) {
         return nullptr;
     }
-    // Whole huge pages: the system maps a huge page only where the mapping spans all of it, and a
-    // block's last part would otherwise take a fault for each of its small pages, up to 511.
-    const std::size_t length = roundedUp(bytes, hugePageSize);
+    const std::size_t length = blockLength(bytes);
     auto& all = blocks();
     try {
         const std::lock_guard lock(all.mutex);

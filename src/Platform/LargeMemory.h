@@ -9,8 +9,8 @@ namespace orlix {
 // the next such buffer once given back. Every page a process touches for the first time costs a
 // fault, and under virtualisation memory the system gave back may have to be fetched anew: tens of
 // microseconds a page, tens of milliseconds for a photo. Huge pages take a fault each two
-// megabytes, so a block is made of whole ones, and memory kept is already there. Smaller requests
-// come from the ordinary heap. Safe to use from any thread.
+// megabytes, so a block ends on one unless its last part is short, and memory kept is already
+// there. Smaller requests come from the ordinary heap. Safe to use from any thread.
 class LargeMemory {
 public:
     // From this size on a request is served in huge pages.
