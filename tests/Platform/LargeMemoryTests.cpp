@@ -58,8 +58,8 @@ long minorFaults() {
     return usage.ru_minflt;
 }
 
-// A block whose size is not a whole number of huge pages must still lie in huge pages to its end:
-// a part the system maps in small pages costs a fault for every one of them.
+// A block whose last part is most of a huge page must still lie in huge pages to its end: a part
+// the system maps in small pages costs a fault for every one of them.
 TEST(LargeMemoryTests, ABlockLiesInHugePagesToItsEnd) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizer's own memory takes faults of its own";
