@@ -93,11 +93,17 @@ void ImageProcessingController::didCreate() {
             self->processingTracker_->addPreNotifiedTasks(tasks);
         }
     });
-    inputsQueue_->setItemCancelledBeforeProcessingBeganCallback([weak](const Uuid& identifier) {
-        if (const auto self = weak.lock()) {
-            self->itemCancelledBeforeProcessingBegan(identifier);
-        }
-    });
+    // Runs on the inputs queue's thread, so it holds the tracker alone: were it to hold the
+    // controller while the controller's last owner let go, the controller and the windows it owns
+    // would be destroyed on that thread.
+    inputsQueue_->setItemCancelledBeforeProcessingBeganCallback(
+        [tracker = std::weak_ptr<ProcessingTracker>(processingTracker_)](const Uuid& identifier) {
+            if (const auto held = tracker.lock()) {
+                held->markCompleted(identifier,
+                                    TaskStats{CancellableResult::cancelled(), std::nullopt,
+                                              std::nullopt, std::nullopt, std::nullopt});
+            }
+        });
 }
 
 void ImageProcessingController::setUIState(UIState state, bool openDialogVisible,
@@ -255,12 +261,6 @@ void ImageProcessingController::exportItemCompleted(const InputsQueue::Processin
     if (item.processingCompletedHandler) {
         item.processingCompletedHandler(identifier, result);
     }
-}
-
-void ImageProcessingController::itemCancelledBeforeProcessingBegan(const Uuid& identifier) {
-    processingTracker_->markCompleted(identifier,
-                                      TaskStats{CancellableResult::cancelled(), std::nullopt,
-                                                std::nullopt, std::nullopt, std::nullopt});
 }
 
 void ImageProcessingController::taskGroupCompleted(const CancellableResult& result) {

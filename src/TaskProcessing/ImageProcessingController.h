@@ -94,8 +94,6 @@ private:
                              const std::optional<ExportImageInfo>& info,
                              std::optional<std::uint64_t> originalFileSize,
                              std::optional<std::uint64_t> exportedFileSize);
-    // May run on the inputs queue's own queue.
-    void itemCancelledBeforeProcessingBegan(const Uuid& identifier);
     void completionDelayElapsed();
     // Runs on whichever thread changed the user defaults.
     void applyPerformancePreference();

@@ -83,7 +83,11 @@ public:
         return controller;
     }
 
+    // The controller owns windows, so it must be destroyed on the main thread.
+    ~RecordingController() override { destroyedOffTheMainThread += !MainQueue::isMainThread(); }
+
     int groupCompletions = 0;
+    static inline std::atomic<int> destroyedOffTheMainThread{0};
 
 protected:
     using ImageProcessingController::ImageProcessingController;
@@ -130,6 +134,7 @@ protected:
         }));
         loop->runUntilIdle();
         MainQueue::setExecutor(nullptr);
+        EXPECT_EQ(RecordingController::destroyedOffTheMainThread.exchange(0), 0);
     }
 
     ImageProcessingController::Environment environment() {

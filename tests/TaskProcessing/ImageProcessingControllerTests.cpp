@@ -12,6 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::eventually;
+using testing::RecordingController;
 using testing::TestImages;
 using Type = AddImagesSettings::SettingsType;
 
@@ -255,6 +256,29 @@ TEST_F(ImageProcessingControllerTests, CancelReportsWaitingItemsStopsTheServiceA
     EXPECT_EQ(lastStatistics->succeededCount + lastStatistics->cancelledCount, 25u);
     EXPECT_GE(lastStatistics->cancelledCount, 15u);
     ASSERT_TRUE(eventually(*loop, [&] { return terminateCount == 1; }));
+}
+
+// Items cancelled before their batch began are reported from the inputs queue's thread, while
+// the controller's last owner may let go on the main thread; wherever the two meet, the
+// controller must still end on the main thread (the fixture counts where each one ends).
+TEST_F(ImageProcessingControllerTests, ACancelRacingTheLastOwnerLeavesTheEndToTheMainThread) {
+    std::vector<Url> urls;
+    for (int i = 0; i < 80; ++i) {
+        urls.push_back(image(std::to_string(i) + ".jpg"));
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto racing = RecordingController::create(modalState, environment());
+        racing->addImages(urls, Type::quickOptimize, Preferences::load());
+        releaseFirstBatch(10 * (attempt + 1));
+        racing->cancelAll();
+        std::this_thread::sleep_for(std::chrono::microseconds(attempt % 20 * 3));
+        const std::weak_ptr<RecordingController> gone = racing;
+        racing.reset();
+        ASSERT_TRUE(eventually(*loop, [&] {
+            clock->advance(std::chrono::hours(1));
+            return gone.expired();
+        }));
+    }
 }
 
 TEST_F(ImageProcessingControllerTests, TheQueueWidthFollowsEveryChangeOfTheDefaults) {
