@@ -111,6 +111,12 @@ protected:
               processingTrackerProcessingCompletedNotification}) {
             observers.push_back(NotificationCenter::defaultCenter().addObserver(
                 name, nullptr, [this](const Notification& notification) {
+                    // Only this controller's: one of an earlier test may still be winding down
+                    // and post into this test's loop.
+                    if (notification.sender != controller.get() &&
+                        notification.sender != controller->processingTracker().get()) {
+                        return;
+                    }
                     notifications.push_back(notification.name);
                     if (notification.name == processingTrackerProcessingCompletedNotification) {
                         const auto found = notification.userInfo.find(currentStatisticsKey);

@@ -32,8 +32,8 @@ protected:
             cancelled.push_back(identifier);
         });
     }
-    // The queue's last block may still hold it: wait until it is gone, and with it every post to
-    // the main queue, before the run loop goes.
+    // The queue's last block may still hold it: wait until it is gone, and with it every post of
+    // its own to the main queue, before the run loop goes.
     ~InputsQueueTests() override {
         const std::weak_ptr<InputsQueue> gone = queue;
         queue.reset();
@@ -62,12 +62,16 @@ protected:
 
     testing::ScopedManualClock clock;
     std::shared_ptr<RunLoop> loop = std::make_shared<RunLoop>();
-    std::vector<std::string> groupEvents;
+    // The queue's task participant is a copy that outlives the queue, and a begin it still has on
+    // its way may be posted after this test is gone, into the next one's loop: the group's handlers
+    // write into a list they keep alive themselves.
+    std::shared_ptr<std::vector<std::string>> events = std::make_shared<std::vector<std::string>>();
+    std::vector<std::string>& groupEvents = *events;
     std::shared_ptr<TaskGroup> group = std::make_shared<TaskGroup>(
-        [this] { groupEvents.push_back("began"); },
-        [this](const CancellableResult& result) {
-            groupEvents.push_back(result.kind() == CancellableResult::Kind::success ? "success"
-                                                                                    : "other");
+        [events = events] { events->push_back("began"); },
+        [events = events](const CancellableResult& result) {
+            events->push_back(result.kind() == CancellableResult::Kind::success ? "success"
+                                                                                : "other");
         });
     std::vector<std::vector<InputsQueue::ProcessingItem>> batches;
     std::shared_ptr<InputsQueue> queue = InputsQueue::create(
