@@ -208,11 +208,8 @@ void ImageProcessingController::startJob(const InputsQueue::ProcessingItem& item
     const auto row = Row::create(item.identifier, item.exportSize, item.url, isSlow);
     exporter.setStatusUpdater(Row::statusUpdater(row));
     exporter.setImageInfoUpdater(ProcessingImage::imageInfoUpdater(row));
-    // Queued before its row is made: making the first row of a run lays out and draws text, which
-    // the export need not wait for. Whatever the export reports reaches the row through the main
-    // queue, after the row is there.
-    addOperations(exporter);
     activityUIController_->addProcessingImage(row);
+    addOperations(exporter);
 }
 
 std::shared_ptr<ImageExportItem>
