@@ -1,12 +1,12 @@
 #include "App/AppDelegate.h"
 #include "Model/Preferences.h"
 #include "Platform/MainQueue.h"
-#include "Platform/Operation.h"
 #include "Platform/OperationQueue.h"
 #include "Platform/ScopedManualClock.h"
 #include "Platform/UserDefaults.h"
 #include "Shared/SharedDefinitions.h"
 #include "Support/FakeUpdater.h"
+#include "Support/HeldExport.h"
 #include "Support/ScopedEnvironment.h"
 #include "Support/TemporaryDirectory.h"
 #include "Support/TestImages.h"
@@ -18,10 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
 #include <csignal>
-#include <mutex>
 #include <thread>
 
 namespace orlix {
@@ -460,41 +457,6 @@ TEST_F(AppDelegateTests, ASignalWithNothingToCancelQuitsWithZero) {
     EXPECT_EQ(quitQuestions, 0);
 }
 
-// An export that goes on after its cancel, as one in the middle of writing its file does, or one
-// stuck in a system call: it ends when the test lets it.
-class HeldExport : public Operation {
-public:
-    void release() {
-        {
-            const std::lock_guard lock(mutex_);
-            released_ = true;
-        }
-        changed_.notify_all();
-    }
-    bool ended() const { return ended_; }
-    // Under way, so that a cancel no longer keeps it from running.
-    bool waitUntilRunning() {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(60), [this] { return running_; });
-    }
-
-protected:
-    void main() override {
-        std::unique_lock lock(mutex_);
-        running_ = true;
-        changed_.notify_all();
-        changed_.wait(lock, [this] { return released_; });
-        ended_ = true;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool running_ = false;
-    bool released_ = false;
-    std::atomic<bool> ended_{false};
-};
-
 TEST_F(AppDelegateTests, AQuitWaitsForTheExportsUnderWayButNeverPastItsLimit) {
     struct Case {
         const char* what;
@@ -510,7 +472,8 @@ TEST_F(AppDelegateTests, AQuitWaitsForTheExportsUnderWayButNeverPastItsLimit) {
         limited.exportsWaitLimit = each.limit;
         delegate = AppDelegate::create(std::move(limited));
         delegate->applicationDidFinishLaunching();
-        const auto held = std::make_shared<HeldExport>();
+        const auto held =
+            std::make_shared<testing::HeldExport>(testing::HeldExport::AtCancel::goOn);
         delegate->imageProcessingController()->exportQueue().queue()->addOperation(held);
         ASSERT_TRUE(held->waitUntilRunning());
         std::thread releaser([&] {

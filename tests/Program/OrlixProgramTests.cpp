@@ -197,8 +197,11 @@ TEST_F(OrlixProgramTests, ALaunchWithNothingItCanProcessQuitsAndLeavesTheSession
 }
 
 TEST_F(OrlixProgramTests, WhatIsNoFileFailsAtOnceAndTheOtherImagesGetTheirOutputs) {
+    // The real image comes last: a pipe or a terminal whose read waited would each hold one of the
+    // two workers a run has at most by default, and it would never get its turn.
+    const auto nonFiles = TestImages::writeNonFiles(inputs);
     std::vector<std::string> arguments{"-quick-optimize"};
-    for (const auto& nonFile : TestImages::writeNonFiles(inputs)) {
+    for (const auto& nonFile : nonFiles) {
         arguments.push_back(nonFile.string());
     }
     arguments.push_back(image("real.jpg"));
@@ -238,6 +241,34 @@ TEST_F(OrlixProgramTests, ASignalAsksNothingAndReportsTheFilesItCancelled) {
     orlix->signal(SIGTERM);
     EXPECT_EQ(orlix->ending(kBound), "exit " + std::to_string(128 + SIGTERM));
     EXPECT_EQ(namesInInputs(), std::vector<std::string>{"a.jpg"});
+}
+
+TEST_F(OrlixProgramTests, AQuitGivesUpAnExportStuckInTheSystemAfterFiveSeconds) {
+    // README and the manual page: a quit waits at most 5 seconds for the exports to stop. Beyond
+    // it, the time a signal takes to reach the event loop and a process to end.
+    constexpr std::chrono::seconds kQuitWait{5};
+    constexpr std::chrono::seconds kEndingSlack{3};
+    const auto stuck = home.path() / "stuck";
+    const char* sanitizer = std::getenv("ASAN_OPTIONS");
+    // The preloaded library comes before the sanitizer's runtime, which it lets be.
+    testing::ScopedEnvironment sanitizerOptions{
+        "ASAN_OPTIONS", std::string(sanitizer ? sanitizer : "") + ":verify_asan_link_order=0"};
+    std::unique_ptr<ChildProcess> orlix;
+    {
+        // Every sync of a file in the inputs folder hangs, as on a network mount that does.
+        testing::ScopedEnvironment preload{"LD_PRELOAD", ORLIX_STALLED_SYNC};
+        testing::ScopedEnvironment folder{"ORLIX_TEST_STALLED_FOLDER", inputs.string()};
+        testing::ScopedEnvironment mark{"ORLIX_TEST_STALL_MARK", stuck.string()};
+        orlix = launch({"-no-helper-install", "-quick-optimize", image("a.jpg")});
+    }
+    ASSERT_TRUE(until([&] { return fs::exists(stuck); })) << "the export reached its sync";
+    const auto asked = std::chrono::steady_clock::now();
+    orlix->signal(SIGTERM);
+    EXPECT_EQ(orlix->ending(kBound), "exit " + std::to_string(128 + SIGTERM));
+    const auto took = std::chrono::steady_clock::now() - asked;
+    EXPECT_GE(took, kQuitWait) << "the quit waited for the export";
+    EXPECT_LT(took, kQuitWait + kEndingSlack) << "and then ended Orlix";
+    EXPECT_EQ(namesInInputs(), std::vector<std::string>{"a.jpg"}) << "the stuck output has no name";
 }
 
 // The tags of the entries of the manual page's EXIT STATUS section: "0", "1", ...
@@ -385,8 +416,12 @@ TEST_F(OrlixProgramTests, AClickOnANotificationKeptAfterOrlixQuitStartsOrlixToRe
     };
     const std::vector<std::string> outputs{(inputs / "a-orlix.jpg").string(),
                                            (inputs / "b c-orlix.jpg").string()};
+    // What Orlix sent before it ended may still be on its way through the bus.
+    ASSERT_TRUE(
+        fileManager->requests.waitUntil([](const auto& all) { return !all.empty(); }, kBound));
     ASSERT_EQ(fileManager->requests.get().size(), 1u) << "the run's own reveal";
     EXPECT_EQ(shown(0), outputs);
+    ASSERT_TRUE(shell->added.waitUntil([](const auto& all) { return !all.empty(); }, kBound));
     const auto kept = shell->added.get();
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(kept[0].applicationId, QStringLiteral("co.corvendal.Orlix"));

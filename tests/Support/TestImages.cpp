@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <jpeglib.h>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -44,22 +45,37 @@ void TestImages::writeBytes(const std::filesystem::path& path,
     ASSERT_TRUE(file.good()) << path;
 }
 
-std::vector<std::filesystem::path> TestImages::writeNonFiles(const std::filesystem::path& folder) {
-    const std::vector<std::filesystem::path> made{folder / "pipe.png",   folder / "pipe.jpg",
-                                                  folder / "zero.png",   folder / "noise.jpg",
-                                                  folder / "folder.jpg", folder / "socket.png"};
-    EXPECT_EQ(::mkfifo(made[0].c_str(), 0600), 0);
-    EXPECT_EQ(::mkfifo(made[1].c_str(), 0600), 0);
-    std::filesystem::create_symlink("/dev/zero", made[2]);
-    std::filesystem::create_symlink("/dev/urandom", made[3]);
-    std::filesystem::create_directory(made[4]);
+TestImages::NonFiles TestImages::writeNonFiles(const std::filesystem::path& folder) {
+    NonFiles made;
+    made.paths = {folder / "pipe.png",   folder / "pipe.jpg",  folder / "held-pipe.jpg",
+                  folder / "zero.png",   folder / "noise.jpg", folder / "terminal.png",
+                  folder / "folder.jpg", folder / "socket.png"};
+    for (const auto& pipe : {made.paths[0], made.paths[1], made.paths[2]}) {
+        EXPECT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    }
+    // Read and write: the pipe has a writer from now on, and opening it does not wait for one.
+    made.otherEnds.push_back(
+        std::make_unique<FileDescriptor>(::open(made.paths[2].c_str(), O_RDWR | O_CLOEXEC)));
+    std::filesystem::create_symlink("/dev/zero", made.paths[3]);
+    std::filesystem::create_symlink("/dev/urandom", made.paths[4]);
+    auto terminal = std::make_unique<FileDescriptor>(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+    EXPECT_EQ(::grantpt(terminal->get()), 0);
+    EXPECT_EQ(::unlockpt(terminal->get()), 0);
+    const char* terminalName = ::ptsname(terminal->get());
+    EXPECT_NE(terminalName, nullptr);
+    std::filesystem::create_symlink(terminalName ? terminalName : "", made.paths[5]);
+    made.otherEnds.push_back(std::move(terminal));
+    std::filesystem::create_directory(made.paths[6]);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    EXPECT_LT(made[5].string().size(), sizeof address.sun_path);
-    made[5].string().copy(address.sun_path, sizeof address.sun_path - 1);
+    EXPECT_LT(made.paths[7].string().size(), sizeof address.sun_path);
+    made.paths[7].string().copy(address.sun_path, sizeof address.sun_path - 1);
     const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     EXPECT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     ::close(listener);
+    for (const auto& end : made.otherEnds) {
+        EXPECT_GE(end->get(), 0);
+    }
     return made;
 }
 

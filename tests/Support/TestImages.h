@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Export/BitmapImageRep.h"
+#include "Platform/FileDescriptor.h"
 
 #include <array>
 #include <cstdint>
@@ -30,8 +31,17 @@ public:
     static void writeBytes(const std::filesystem::path& path,
                            const std::vector<std::uint8_t>& bytes);
     // What may stand in a folder under an image's name and is no file: pipes named .png and
-    // .jpg, links to /dev/zero and /dev/urandom, a folder and a socket. Returns their paths.
-    static std::vector<std::filesystem::path> writeNonFiles(const std::filesystem::path& folder);
+    // .jpg, a pipe that a writer holds open without writing, a terminal, links to /dev/zero and
+    // /dev/urandom, a folder and a socket. A read of the held pipe or of the terminal waits for as
+    // long as their other ends are open: the result holds them.
+    struct NonFiles {
+        std::vector<std::filesystem::path> paths;
+        std::vector<std::unique_ptr<FileDescriptor>> otherEnds;
+
+        auto begin() const { return paths.begin(); }
+        auto end() const { return paths.end(); }
+    };
+    static NonFiles writeNonFiles(const std::filesystem::path& folder);
 
     // A photo nobody here made, as the program reads it: a wallpaper of Debian's ukui-wallpapers
     // package (3640 x 2400, colour profile), which `make deps` installs. Fails the test when it

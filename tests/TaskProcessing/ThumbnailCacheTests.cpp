@@ -349,7 +349,8 @@ TEST_F(ThumbnailCacheTests, UnreadableAndHostileFilesGiveNothingAndAreTriedAgain
     const Url missing = Url::fileUrl((folder_.path() / "missing.png").string());
     const Url hostileUrl = Url::fileUrl(hostile.string());
     std::vector<Url> urls{Url::fileUrl(garbage.string()), hostileUrl, missing};
-    for (const auto& nonFile : TestImages::writeNonFiles(folder_.path())) {
+    const auto nonFiles = TestImages::writeNonFiles(folder_.path());
+    for (const auto& nonFile : nonFiles) {
         urls.push_back(Url::fileUrl(nonFile.string()));
     }
     const auto results = answers(cache, urls);

@@ -26,8 +26,9 @@ bool isReadablePicture(int descriptor) {
 
 ImageFile::Handle ImageFile::open(const std::filesystem::path& path) {
     Handle file(nullptr, std::fclose);
-    // Without O_NONBLOCK, opening a pipe waits for a writer that may never come.
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a pipe waits for a writer that may never come; without
+    // O_NOCTTY, a terminal named as an image could become Orlix's own, whose hang-up ends it.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0) {
         return file;
     }
