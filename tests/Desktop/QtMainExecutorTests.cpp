@@ -108,7 +108,8 @@ TEST_F(QtMainExecutorTests, DelayedBlocksRunOnTheGuiThreadAfterTheirDelay) {
     const auto start = std::chrono::steady_clock::now();
     std::vector<int> order;
     bool allOnGuiThread = true;
-    MainQueue::asyncAfter(80ms, [&] {
+    // Far enough apart that a slow start of the first cannot put it after the second.
+    MainQueue::asyncAfter(500ms, [&] {
         allOnGuiThread = allOnGuiThread && onGuiThread();
         order.push_back(2);
     });

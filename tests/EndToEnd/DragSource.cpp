@@ -1,7 +1,8 @@
 // A small drag source for the checks on a real X server (the drop window's and the helper's): a
 // window that, when pressed, drags the files named on its command line as file URLs (copy only),
-// as a file manager would. It prints "ready"
-// with its window's place once it is on screen, and "dropped" or "refused" when the drag ends.
+// as a file manager would. It prints "ready" with its window's place once it is on screen,
+// "dragging" once a press has started a drag, "accepted" when the window under the pointer takes
+// the files, and "dropped" or "refused" when the drag ends.
 #include <QApplication>
 #include <QDrag>
 #include <QMimeData>
@@ -32,9 +33,14 @@ protected:
         auto* data = new QMimeData;
         data->setUrls(urls_);
         drag->setMimeData(data);
+        connect(drag, &QDrag::actionChanged, this, [](Qt::DropAction action) {
+            if (action == Qt::CopyAction) {
+                say("accepted");
+            }
+        });
+        say("dragging");
         const auto action = drag->exec(Qt::CopyAction);
-        std::printf("%s\n", action == Qt::CopyAction ? "dropped" : "refused");
-        std::fflush(stdout);
+        say(action == Qt::CopyAction ? "dropped" : "refused");
     }
 
     void showEvent(QShowEvent* event) override {
@@ -47,6 +53,11 @@ protected:
     }
 
 private:
+    static void say(const char* what) {
+        std::printf("%s\n", what);
+        std::fflush(stdout);
+    }
+
     QList<QUrl> urls_;
 };
 

@@ -66,13 +66,16 @@ drag() {
     until_true 20 source_said "$log" '^ready' || fail "the drag source did not start"
     read -r _ sx sy < <(grep '^ready' "$log")
     read -r tx ty <<<"${target[$zone]}"
-    xdotool mousemove "$sx" "$sy"; sleep 0.3
-    xdotool mousedown 1; sleep 0.3
+    xdotool mousemove --sync "$sx" "$sy"
+    xdotool mousedown 1
+    until_true 20 source_said "$log" '^dragging' || fail "the press on the source started no drag"
     for step in $(seq 1 20); do
         xdotool mousemove $((sx + (tx - sx) * step / 20)) $((sy + (ty - sy) * step / 20))
         sleep 0.05
     done
     for wiggle in 1 2 3 4; do xdotool mousemove $((tx + wiggle)) "$ty"; sleep 0.1; done
+    # Released once a window has taken the files; a drag nothing takes is tried again (see run).
+    until_true 5 source_said "$log" '^accepted' || true
     xdotool mouseup 1
     until_true 20 source_said "$log" '^(dropped|refused)' || fail "the drag on $zone did not end"
     grep -q '^dropped' "$log"
@@ -81,9 +84,14 @@ drag() {
 # run ZONE: drops on the zone and waits for every input's output and for the window's return.
 run() {
     local zone=$1
-    # The window system may still be settling the windows of the run before; a second try tells
-    # that from a refusal.
-    drag "$zone" 1 || { sleep 1; drag "$zone" 2; } || fail "the drop on $zone was not taken"
+    # The windows of the run before may still be settling for a moment after the drop window is
+    # back, and a drag then is refused: drags are tried until one is taken, for at most a minute.
+    local try=1 deadline=$((SECONDS + 60))
+    until drag "$zone" $try; do
+        [ $SECONDS -lt $deadline ] || fail "the drop on $zone was not taken"
+        try=$((try + 1))
+        sleep 1
+    done
     if [ "$zone" = resize ]; then
         until_true 20 settings_window || fail "the settings window did not appear"
         xdotool windowactivate --sync "$(settings_window | head -n 1)" key Return

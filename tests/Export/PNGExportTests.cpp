@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -137,10 +138,15 @@ TEST_F(PNGExportTests, CancelBeforeTheStartReportsOnceAndWritesNothing) {
 }
 
 TEST_F(PNGExportTests, CancellingDuringZopfliStopsTheServiceAndTheNextExportWorks) {
-    const auto large = inputs / "large.jpg";
-    // Just under the size that Zopfli still gives its most iterations: seconds of work.
-    TestImages::writeJPEG(large, 1000, 1000, TestImages::noise);
-    PNGImageExporter exporter(item(large, noResize()), PNGExportConfig{256, true, false, true});
+    const auto input = inputs / "held.jpg";
+    TestImages::writeJPEG(input, 64, 48, TestImages::noise);
+    // The fake service holds the Zopfli call for a minute: the cancel always comes first.
+    ImageUtilsConnection::setServiceExecutable(fs::read_symlink("/proc/self/exe").parent_path() /
+                                               "fake-image-utils");
+    ImageUtilsClient::terminate();
+    std::optional<testing::ScopedEnvironment> hang{std::in_place, "ORLIX_FAKE_REPLY",
+                                                   "hang-zopfli"};
+    PNGImageExporter exporter(item(input, noResize()), PNGExportConfig{256, true, false, true});
     std::vector<Status> statuses;
     exporter.setStatusUpdater(
         [&](const PNGExportStatus& status) { statuses.push_back(status.kind); });
@@ -160,6 +166,8 @@ TEST_F(PNGExportTests, CancellingDuringZopfliStopsTheServiceAndTheNextExportWork
     EXPECT_EQ(statuses.back(), Status::cancelled);
     EXPECT_TRUE(outputs(inputs).empty());
 
+    hang.reset();
+    ImageUtilsConnection::setServiceExecutable({});
     const auto small = inputs / "small.jpg";
     TestImages::writeJPEG(small, 16, 16, TestImages::noise);
     EXPECT_EQ(run(small, noResize(), true).back().kind, Status::succeeded);

@@ -8,7 +8,7 @@
 namespace orlix::testing {
 
 // Long enough never to expire on a loaded machine when the awaited thing does happen.
-inline constexpr std::chrono::milliseconds kGenerousTimeout{10000};
+inline constexpr std::chrono::milliseconds kGenerousTimeout{60000};
 // How long to watch for something that must not happen.
 inline constexpr std::chrono::milliseconds kBriefWait{30};
 

@@ -108,13 +108,12 @@ TEST_F(EndToEndTests, CancellingAHundredFilesEndsEveryTaskOnceAndLeavesNoPartial
     preferences.currentExportSettings.exportConfig.format =
         ExportFormat::png(PNGExportConfig{256, true, false, true});
     controller->addImages(urls, Type::usePreviousSettings, preferences);
-    // Let three batches start, then cancel in the middle of the run.
+    // Exactly three batches start, those due by the second second, then the run is cancelled.
+    ASSERT_TRUE(eventually(*loop, [&] { return clock->pendingCount() >= 10; }));
+    clock->advance(std::chrono::seconds(2));
     ASSERT_TRUE(eventually(*loop, [&] {
-        clock->advance(std::chrono::milliseconds(100));
-        return window->calls.size() > 0 && std::count_if(window->calls.begin(), window->calls.end(),
-                                                         [](const std::string& call) {
-                                                             return call.starts_with("add ");
-                                                         }) >= 30;
+        return std::count_if(window->calls.begin(), window->calls.end(),
+                             [](const auto& call) { return call.starts_with("add "); }) == 30;
     }));
     controller->cancelAll();
     runUntilTheTrackerCompletes();
