@@ -595,9 +595,11 @@ bool AppDelegate::requestQuit() {
 }
 
 void AppDelegate::quitForSignal(int signalNumber) {
-    // Files waiting for their settings are given up as much as the exports under way.
+    // Files waiting for their settings are given up as much as the exports under way. An export
+    // can be under way before the tracker's word that a run began has reached this thread.
     const bool workCancelled =
-        processingState_->isProcessing() || applicationModalUIState_->settingsDialogVisible();
+        processingState_->isProcessing() || applicationModalUIState_->settingsDialogVisible() ||
+        imageProcessingController_->exportQueue().queue()->operationCount() > 0;
     terminate(workCancelled ? 128 + signalNumber : 0);
 }
 

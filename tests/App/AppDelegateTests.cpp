@@ -468,6 +468,7 @@ TEST_F(AppDelegateTests, AQuitWaitsForTheExportsUnderWayButNeverPastItsLimit) {
           Case{"an export that is stuck", std::chrono::milliseconds(50), false}}) {
         SCOPED_TRACE(each.what);
         exitStatus.reset();
+        exitNowStatus.reset();
         auto limited = services();
         limited.exportsWaitLimit = each.limit;
         delegate = AppDelegate::create(std::move(limited));
@@ -487,6 +488,8 @@ TEST_F(AppDelegateTests, AQuitWaitsForTheExportsUnderWayButNeverPastItsLimit) {
         EXPECT_EQ(exitStatus.has_value(), each.releasedDuringTheWait);
         EXPECT_EQ(exitNowStatus.has_value(), !each.releasedDuringTheWait)
             << "what is stuck is left to the end of the process";
+        // No run has told this thread it began, but an export was under way all the same.
+        EXPECT_EQ(exitStatus.value_or(exitNowStatus.value_or(0)), 128 + SIGTERM);
         EXPECT_EQ(notifier->flushes, 1);
         notifier->flushes = 0;
         releaser.join();
