@@ -10,6 +10,11 @@
 
 namespace orlix::testing {
 
+// The fake service, which lies beside the test programs.
+inline std::filesystem::path fakeServiceProgram() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "fake-image-utils";
+}
+
 // The processes that the fake service has listed in `mark`, one for each request that reached
 // them, in the order the requests came.
 inline std::vector<pid_t> serviceMarks(const std::filesystem::path& mark) {

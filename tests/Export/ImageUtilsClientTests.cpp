@@ -25,15 +25,11 @@ namespace {
 using testing::TestImages;
 using Kind = CancellableResult::Kind;
 
-std::filesystem::path besideThisProgram(const char* name) {
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path() / name;
-}
-
 // Each case starts a fresh fake service that answers with the reply the case names.
 class ImageUtilsClientTests : public ::testing::Test {
 protected:
     ImageUtilsClientTests() {
-        ImageUtilsConnection::setServiceExecutable(besideThisProgram("fake-image-utils"));
+        ImageUtilsConnection::setServiceExecutable(testing::fakeServiceProgram());
     }
     ~ImageUtilsClientTests() override {
         ImageUtilsClient::terminate();

@@ -141,8 +141,7 @@ TEST_F(PNGExportTests, CancellingDuringZopfliStopsTheServiceAndTheNextExportWork
     const auto input = inputs / "held.jpg";
     TestImages::writeJPEG(input, 64, 48, TestImages::noise);
     // The fake service holds the Zopfli call for a minute: the cancel always comes first.
-    ImageUtilsConnection::setServiceExecutable(fs::read_symlink("/proc/self/exe").parent_path() /
-                                               "fake-image-utils");
+    ImageUtilsConnection::setServiceExecutable(testing::fakeServiceProgram());
     ImageUtilsClient::terminate();
     std::optional<testing::ScopedEnvironment> hang{std::in_place, "ORLIX_FAKE_REPLY",
                                                    "hang-zopfli"};
@@ -201,8 +200,7 @@ TEST_F(PNGExportTests, TheDecodedBitmapIsLetGoWhileTheServiceQuantises) {
     const auto input = inputs / "photo.jpg";
     TestImages::writeJPEG(input, 64, 48, TestImages::noise);
     const auto gate = home.path() / "gate";
-    ImageUtilsConnection::setServiceExecutable(fs::read_symlink("/proc/self/exe").parent_path() /
-                                               "fake-image-utils");
+    ImageUtilsConnection::setServiceExecutable(testing::fakeServiceProgram());
     ImageUtilsClient::terminate();
     testing::ScopedEnvironment gateVariable("ORLIX_FAKE_GATE", gate.string());
     const auto exportItem = item(input, noResize());
@@ -232,8 +230,7 @@ TEST_F(PNGExportTests, ALostServiceCostsOnlyTheExportThatLosesItsNextServiceToo)
     const auto mark = home.path() / "hanging.pid";
     const auto gate = home.path() / "gate";
     const auto held = home.path() / "gate.held";
-    ImageUtilsConnection::setServiceExecutable(fs::read_symlink("/proc/self/exe").parent_path() /
-                                               "fake-image-utils");
+    ImageUtilsConnection::setServiceExecutable(testing::fakeServiceProgram());
     ImageUtilsConnection::setLivenessCheckInterval(std::chrono::milliseconds(5));
     for (const int signal : {SIGKILL, SIGSEGV, SIGSTOP}) {
         SCOPED_TRACE(::strsignal(signal));

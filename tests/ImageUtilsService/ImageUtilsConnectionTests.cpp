@@ -198,8 +198,7 @@ TEST_F(ImageUtilsConnectionTest, TerminateEndsCallsInFlightButACallWhoseServiceD
     const auto gate = folder.path() / "gate";
     const auto held = folder.path() / "gate.held";
     const auto hanging = folder.path() / "hanging";
-    ImageUtilsConnection::setServiceExecutable(fs::read_symlink("/proc/self/exe").parent_path() /
-                                               "fake-image-utils");
+    ImageUtilsConnection::setServiceExecutable(testing::fakeServiceProgram());
     testing::ScopedEnvironment gateVariable("ORLIX_FAKE_GATE", gate.string());
     testing::ScopedEnvironment markVariable("ORLIX_FAKE_MARK", hanging.string());
     const auto png = testing::encodePNG(testing::makeTestImage(64, 48), 0);
